@@ -1,0 +1,11 @@
+# Copies data/ into the application directory, keeping a Trevandel.cfg the user has changed there.
+file(GLOB entries RELATIVE ${DATA_DIR} ${DATA_DIR}/*)
+foreach(entry ${entries})
+  if(entry STREQUAL "Trevandel.cfg")
+    if(NOT EXISTS ${APP_DIR}/Trevandel.cfg)
+      file(COPY ${DATA_DIR}/${entry} DESTINATION ${APP_DIR})
+    endif()
+  else()
+    file(COPY ${DATA_DIR}/${entry} DESTINATION ${APP_DIR})
+  endif()
+endforeach()

@@ -1,0 +1,34 @@
+// Store of named value lists with %name% and %name[i]% expansion.
+#pragma once
+
+#include "text/WMap.h"
+#include "text/WString.h"
+
+class Config {
+public:
+    typedef WMap<WString, const char*, WString::Array, WString::Array&> Store;
+
+    Config();
+    explicit Config(const char* path);
+    Config(const Config&) = delete;
+    Config& operator=(const Config&) = delete;
+
+    bool load(const char* path);
+    bool isLoaded() const { return m_loaded != 0; }
+    bool get(const char* name, WString::Array& values) const;
+    // Values joined with ","; a copy of the default (absent for null) when missing or empty.
+    WString lookup(const char* name, const char* defaultValue) const;
+    void set(const char* name, const WString::Array& values);
+    void setString(const char* name, const WString& value);
+    void remove(const char* name);
+    void clear();
+    WString expand(const WString& text) const;
+    // One "CFG: key=values" line per entry, in bucket order.
+    void dump() const;
+    Store& entries() { return m_entries; }
+    int count() const { return m_entries.count(); }
+
+private:
+    mutable Store m_entries;
+    unsigned m_loaded;
+};

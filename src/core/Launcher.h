@@ -1,0 +1,54 @@
+// Start-up, skin loading and the main loop, one iteration at a time.
+#pragma once
+
+#include "core/ButtonMask.h"
+#include "text/WString.h"
+
+class Page;
+
+class Launcher {
+public:
+    static const int PAGE_COUNT = 128;
+    static const unsigned START_MASK = 4711;
+    enum Step { CONTINUE, QUIT };
+
+    Launcher();
+    ~Launcher();
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // Base directory from argument 0: backslashes to "/", cut after the last "/", quote quirks.
+    static WString baseDirectoryFrom(const char* argv0);
+    // First matching row of the NavCode table.
+    static int navCode(ButtonMask mask);
+
+    // Everything before the loop; 1 when the screen could not be opened, else 0.
+    int start(int argc, char** argv);
+    // Start-up steps after the screen is open: font, configuration, skin, dump, chdir, key rate.
+    void loadConfigurationAndSkin();
+    void readKeyboardRate();
+    // One loop turn: poll, idle or handle.
+    Step iterate();
+    // Handles a changed (or repeating) mask: action, draw, flip, menu speed.
+    Step handleMask(ButtonMask mask);
+    // Carries out an action; QUIT for "quit".
+    Step dispatch(WString::Array& action);
+
+    Page& page(int index) { return m_pages[index]; }
+    int currentPage() const { return m_currentPage; }
+    const WString& baseDirectory() const { return m_baseDirectory; }
+    int firstDelay() const { return m_firstDelay; }
+    int repeatInterval() const { return m_repeatInterval; }
+    void setProgramPath(const char* path) { m_programPath = path; }
+
+private:
+    Page* m_pages;
+    WString m_baseDirectory;
+    WString m_programPath;
+    int m_currentPage;
+    unsigned m_lastMask;
+    unsigned m_repeatCounter;
+    unsigned m_repeatCount;
+    int m_firstDelay;
+    int m_repeatInterval;
+};

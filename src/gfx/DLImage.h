@@ -1,0 +1,31 @@
+// A decoded image in the screen's 16-bit format (or 8-bit grey), with an optional alpha plane.
+#pragma once
+
+#include <cstdint>
+
+class DLImage {
+public:
+    DLImage();
+    ~DLImage();
+    DLImage(const DLImage&) = delete;
+    DLImage& operator=(const DLImage&) = delete;
+
+    // depth 8 (grey), 15 or 16 (5-5-5 with bit 5 clear); keepAlpha keeps a 4th channel.
+    bool loadPng(const char* path, int depth, bool keepAlpha);
+    int pixelAt(int x, int y) const;
+    int alphaAt(int x, int y) const { return m_alpha ? m_alpha[x + y * m_width] : 255; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    int depth() const { return (int)m_depth; }
+    bool hasAlpha() const { return m_alpha != nullptr; }
+    // Both draw into Video::screen, clipped to 320x240; a depth-8 image draws nothing.
+    int blit(int x, int y) const;
+    int blitAlpha(int x, int y) const;
+
+private:
+    void* m_pixels;
+    uint8_t* m_alpha;
+    int m_width;
+    int m_height;
+    unsigned m_depth;
+};

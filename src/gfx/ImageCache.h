@@ -1,0 +1,19 @@
+// Decodes each image path once and hands out the same DLImage afterwards.
+#pragma once
+
+#include "gfx/DLImage.h"
+#include "text/WMap.h"
+
+class ImageCache {
+public:
+    ImageCache();
+    ImageCache(const ImageCache&) = delete;
+    ImageCache& operator=(const ImageCache&) = delete;
+
+    // Null (after "Could not load image %s") when the file cannot be loaded; retried next time.
+    DLImage* get(const char* path, int depth, bool keepAlpha);
+    int count() const { return m_images.count(); }
+
+private:
+    WMap<WString, const char*, DLImage*, DLImage*> m_images;
+};

@@ -1,0 +1,45 @@
+// One element of a page: image, text, rectangle or directory list, with its navigation actions.
+#pragma once
+
+#include "config/Config.h"
+#include "text/WString.h"
+
+class DLImage;
+class FileList;
+
+class Button {
+public:
+    Button();
+    ~Button();
+    Button(const Button&) = delete;
+    Button& operator=(const Button&) = delete;
+
+    int parseStatement(const WString& key, const WString::Array& values);
+    void handleInput(WString::Array& action, int& nav);
+    void draw(bool isSelected);
+    void prepare();
+
+    FileList* list() const { return m_list; }
+    const WString& type() const { return m_type; }
+    const WString::Array& typeArgs() const { return m_typeArgs; }
+    const WString::Array& onAction() const { return m_onAction; }
+    const WString::Array& onLeft() const { return m_onLeft; }
+    const WString::Array& onRight() const { return m_onRight; }
+    const WString::Array& onUp() const { return m_onUp; }
+    const WString::Array& onDown() const { return m_onDown; }
+    Config& options() { return m_options; }
+
+private:
+    WString m_type;
+    WString::Array m_typeArgs;
+    WString::Array m_onAction;
+    WString::Array m_onLeft;
+    WString::Array m_onRight;
+    WString::Array m_onUp;
+    WString::Array m_onDown;
+    FileList* m_list;
+    Config m_options;
+    DLImage* m_image;
+    DLImage* m_imageAlt;
+    int m_prepared;
+};

@@ -1,0 +1,58 @@
+// Directory browser of a "selector" button: a window of lines around a centred cursor.
+#pragma once
+
+#include <cstdint>
+
+#include "text/WString.h"
+
+class Config;
+
+class FileList {
+public:
+    enum ListType { ALL = 0, DIRECTORIES = 1, FILES = 2 };
+
+    FileList(int left, int top, int right, int bottom, Config& options);
+    FileList(const FileList&) = delete;
+    FileList& operator=(const FileList&) = delete;
+
+    void handleInput(WString::Array& action, int& nav);
+    void draw(bool isSelected);
+    WString currentEntry() const;
+    WString currentDirectory() const;
+    void changeDir(const WString& name);
+
+    // Appends the listing of directory to into, then sorts all of into.
+    static void scan(const WString& directory, const WString::Array& endings, WString::Array& into,
+                     int type);
+    static int compareEntries(const void* a, const void* b);
+
+    int cursor() const { return m_cursor; }
+    int rows() const { return m_rows; }
+    const WString::Array& entries() const { return m_entries; }
+    const WString& cwd() const { return m_cwd; }
+    const WString::Array& datAction() const { return m_datAction; }
+    const WString& datDirectory() const { return m_datDirectory; }
+    const WString::Array& datSpeed() const { return m_datSpeed; }
+    int listType() const { return m_listType; }
+    uint16_t colour() const { return m_colour; }
+    uint16_t cursorColour() const { return m_cursorColour; }
+    uint16_t cursorIdleColour() const { return m_cursorIdleColour; }
+
+private:
+    int m_left;
+    int m_top;
+    int m_right;
+    int m_bottom;
+    uint16_t m_colour;
+    uint16_t m_cursorColour;
+    uint16_t m_cursorIdleColour;
+    int m_cursor;
+    WString::Array m_entries;
+    int m_rows;
+    WString::Array m_filters;
+    int m_listType;
+    WString m_cwd;
+    WString::Array m_datAction;
+    WString m_datDirectory;
+    WString::Array m_datSpeed;
+};

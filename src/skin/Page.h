@@ -1,0 +1,48 @@
+// One screen of the skin: a background and up to 64 buttons, one of them selected.
+#pragma once
+
+#include <cstdint>
+
+#include "text/WString.h"
+
+class Button;
+class DLImage;
+
+// Six hex digits RRGGBB to a screen pixel; anything else gives 0xD431.
+uint16_t parseColour(const WString& text);
+
+class Page {
+public:
+    static const int SLOT_COUNT = 64;
+
+    Page();
+    ~Page();
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+
+    int parseStatement(const WString& key, const WString::Array& values);
+    // nav may be cleared to 0; action is empty on entry.
+    void handleInput(WString::Array& action, int& nav);
+    void draw();
+    void prepare();
+    void exportListVariables(WString::Array& action);
+
+    Button* button(int slot) const { return (slot >= 0 && slot < SLOT_COUNT) ? m_buttons[slot] : nullptr; }
+    int selected() const { return m_selected; }
+    int parseSlot() const { return m_parseSlot; }
+    const WString& backgroundType() const { return m_backgroundType; }
+    const WString::Array& backgroundArgs() const { return m_backgroundArgs; }
+    const WString::Array& returnAction() const { return m_returnAction; }
+
+private:
+    void drawBackground();
+
+    Button* m_buttons[SLOT_COUNT];
+    WString m_backgroundType;
+    WString::Array m_backgroundArgs;
+    WString::Array m_returnAction;
+    int m_prepared;
+    DLImage* m_backgroundImage;
+    int m_selected;
+    int m_parseSlot;
+};

@@ -1,0 +1,96 @@
+// The launcher's own text type: one pointer to a NUL-terminated malloc block; null means absent.
+#pragma once
+
+class WString {
+public:
+    class Array;
+
+    WString();
+    WString(const WString& other);
+    WString(const char* text);
+    explicit WString(char c);
+    ~WString();
+
+    WString& operator=(const WString& other) { return assign(other); }
+    WString& operator=(const char* text) { return assign(text); }
+
+    // The raw pointer: null when absent.
+    const char* text() const { return m_text; }
+    // Safe for printf("%s"): "" when absent.
+    const char* printable() const { return m_text ? m_text : ""; }
+    int length() const;
+    bool isEmpty() const { return !m_text || !m_text[0]; }
+    bool isAbsent() const { return !m_text; }
+    char& at(int index) { return m_text[index]; }
+    char at(int index) const { return m_text[index]; }
+
+    WString& assign(const WString& other) { return assign(other.m_text); }
+    WString& assign(const char* text);
+    WString& assign(char c);
+    WString& append(const char* text);
+    WString& append(const WString& other) { return append(other.m_text); }
+    WString& append(char c);
+    WString& operator+=(const WString& other) { return append(other); }
+    WString& operator+=(const char* text) { return append(text); }
+    WString& operator+=(char c) { return append(c); }
+
+    int compare(const WString& other) const { return compare(other.m_text); }
+    int compare(const char* text) const;
+    int compareNoCase(const WString& other) const { return compareNoCase(other.m_text); }
+    int compareNoCase(const char* text) const;
+
+    bool operator==(const WString& o) const { return compare(o) == 0; }
+    bool operator!=(const WString& o) const { return compare(o) != 0; }
+    bool operator<(const WString& o) const { return compare(o) < 0; }
+    bool operator<=(const WString& o) const { return compare(o) <= 0; }
+    bool operator>(const WString& o) const { return compare(o) > 0; }
+    bool operator>=(const WString& o) const { return compare(o) >= 0; }
+    bool operator==(const char* t) const { return compare(t) == 0; }
+    bool operator!=(const char* t) const { return compare(t) != 0; }
+    bool operator<(const char* t) const { return compare(t) < 0; }
+    bool operator<=(const char* t) const { return compare(t) <= 0; }
+    bool operator>(const char* t) const { return compare(t) > 0; }
+    bool operator>=(const char* t) const { return compare(t) >= 0; }
+
+    int findChar(char c, int start = 0) const;
+    int findLastChar(char c) const;
+    int find(const char* pattern, int start = 0) const;
+    int findAnyOf(const char* set) const;
+
+    WString left(int n) const;
+    WString mid(int position) const;
+    WString mid(int position, int n) const;
+    WString right(int n) const;
+
+    WString& trim();
+    WString& trimLeft();
+    WString& trimRight();
+    WString& toUpper();
+    WString& toLower();
+    WString& format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    WString replace(const char* pattern, const char* replacement) const;
+    Array split(const char* separator, int limit = -1) const;
+    Array split(char separator, int limit = -1) const;
+    Array splitWords() const;
+    // This string is the separator.
+    WString join(const Array& items) const;
+
+private:
+    char* m_text;
+};
+
+WString operator+(const WString& a, const WString& b);
+WString operator+(const WString& a, const char* b);
+WString operator+(const char* a, const WString& b);
+WString operator+(const WString& a, char b);
+WString operator+(char a, const WString& b);
+
+bool operator==(const char* a, const WString& b);
+bool operator!=(const char* a, const WString& b);
+bool operator<(const char* a, const WString& b);
+bool operator<=(const char* a, const WString& b);
+bool operator>(const char* a, const WString& b);
+bool operator>=(const char* a, const WString& b);
+
+#include "text/WStringArray.h"

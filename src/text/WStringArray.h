@@ -1,0 +1,32 @@
+// Ordered list of WString values with a fixed grow-by-half and shrink-with-spare-of-4 policy.
+#pragma once
+
+#include "text/WString.h"
+
+class WString::Array {
+public:
+    Array();
+    Array(const Array& other);
+    ~Array();
+    Array& operator=(const Array& other) { return assign(other); }
+
+    int count() const { return m_count; }
+    // Exposed so tests can observe the storage policy.
+    int capacity() const { return m_capacity; }
+    WString& at(int index) { return m_items[index]; }
+    const WString& at(int index) const { return m_items[index]; }
+    WString* items() { return m_items; }
+
+    int append(const WString& item);
+    WString takeAt(int index);
+    int insertSlots(int index, int n);
+    int removeRange(int index, int n);
+    int resize(int n);
+    Array& assign(const Array& other);
+    WString join(const WString& separator) const;
+
+private:
+    WString* m_items;
+    int m_capacity;
+    int m_count;
+};
