@@ -21,6 +21,8 @@ public:
             m_removed = 0;
             return m_current->item;
         }
+        // Set by remove(), cleared by next().
+        bool removed() const { return m_removed != 0; }
         // Unlinks the item last returned by next(); a following next() continues after it.
         T remove()
         {

@@ -77,6 +77,11 @@ public:
     WString join(const Array& items) const;
 
 private:
+    // A present string holding the n bytes at p (n may be 0).
+    static WString fromBytes(const char* p, unsigned long n);
+    // Takes ownership of a malloc block.
+    void adopt(char* block);
+
     char* m_text;
 };
 
