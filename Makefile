@@ -4,7 +4,7 @@ SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -32,3 +32,24 @@ test: deps
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
+
+# Each fuzz target runs FUZZ_SECONDS on a working copy of its committed seed corpus.
+FUZZ_BUILD := build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := statements skin png dat save
+
+fuzz:
+	@scripts/install-deps --fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTREVANDEL_FUZZ=ON -DTREVANDEL_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts/$$t; \
+	  cp -n tests/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ 2>/dev/null || true; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  SDL_VIDEODRIVER=dummy $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	    -timeout=20 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t \
+	    > $(FUZZ_BUILD)/fuzz_$$t.log 2>&1; status=$$?; \
+	  grep -E '^#[0-9]+ +DONE|^Done [0-9]+ runs' $(FUZZ_BUILD)/fuzz_$$t.log; \
+	  if [ $$status -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; fi; \
+	done

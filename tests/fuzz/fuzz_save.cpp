@@ -1,0 +1,91 @@
+// Fuzzes saving a configuration change: the result re-reads as intended or nothing changed.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "config/ConfigReader.h"
+#include "config/saveConfigChange.h"
+
+namespace {
+typedef std::vector<std::pair<std::string, std::vector<std::string>>> Statements;
+
+Statements readStatements(const std::string& path)
+{
+    Statements out;
+    ConfigReader reader(path.c_str());
+    WString key;
+    WString::Array values;
+    while (reader.next(key, values)) {
+        std::vector<std::string> v;
+        for (int i = 0; i < values.count(); i++)
+            v.push_back(values.at(i).printable());
+        out.push_back(std::make_pair(std::string(key.printable()), v));
+    }
+    return out;
+}
+
+std::string upper(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return s;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput input(data, size);
+    std::string original = input.piece();
+    std::string key = input.piece();
+    std::vector<std::string> newValues;
+    while (!input.empty())
+        newValues.push_back(input.piece());
+
+    const std::string cfg = fuzzDirectory() + "Trevandel.cfg";
+    const std::string newCfg = fuzzDirectory() + "Trevandel.newcfg";
+    writeFile(cfg, original);
+    remove(newCfg.c_str());
+    Statements before = readStatements(cfg);
+
+    WString::Array values;
+    for (const std::string& v : newValues)
+        values.append(WString(v.c_str()));
+    bool saved = saveConfigChange(cfg.c_str(), newCfg.c_str(), WString(key.c_str()), values);
+
+    if (fopen(newCfg.c_str(), "rb") != nullptr)
+        abort(); // the temporary file must never be left behind
+    if (!saved) {
+        if (readFile(cfg) != original)
+            abort();
+        return 0;
+    }
+    // Every statement of another key survives in order; the key reads back with the new values.
+    const std::string readKey = upper(key);
+    Statements after = readStatements(cfg);
+    Statements othersBefore, othersAfter;
+    for (auto& s : before)
+        if (s.first != readKey)
+            othersBefore.push_back(s);
+    std::vector<std::string> lastValues;
+    bool found = false;
+    for (auto& s : after) {
+        if (s.first != readKey) {
+            othersAfter.push_back(s);
+        } else {
+            found = true;
+            lastValues = s.second;
+        }
+    }
+    if (othersBefore != othersAfter || !found)
+        abort();
+    std::vector<std::string> expected = newValues;
+    if (expected.empty())
+        expected.push_back("");
+    if (lastValues != expected)
+        abort();
+    return 0;
+}
