@@ -1,1 +1,135 @@
+// Rewrites one key of the configuration file through a complete new file and an atomic rename.
 #include "config/saveConfigChange.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "config/InputFile.h"
+
+static bool holdsAnyOf(const WString& text, const char* bytes)
+{
+    const char* s = text.text();
+    return s && strpbrk(s, bytes) != nullptr;
+}
+
+// A key is written before "=" at the start of a line: it must not break the line, hold "=",
+// start with blanks the reader would trim, or start a comment.
+static bool isWritableKey(const WString& key)
+{
+    if (key.isEmpty() || holdsAnyOf(key, "\n\r="))
+        return false;
+    char first = key.at(0);
+    bool comment = key.length() >= 2 && first == '/' && key.at(1) == '/';
+    return first != ' ' && first != '\t' && !comment;
+}
+
+// Values joined with ","; quotes keep a value whole when it holds a "," and keep blanks at its
+// ends, which the reader would otherwise trim off the end of the line.
+static WString joinForFile(const WString::Array& values)
+{
+    WString joined;
+    for (int i = 0; i < values.count(); i++) {
+        const WString& value = values.at(i);
+        if (i > 0)
+            joined.append(",");
+        int length = value.length();
+        bool needsQuotes = value.findChar(',') >= 0 ||
+                           (length > 0 && (value.at(0) == ' ' || value.at(0) == '\t' ||
+                                           value.at(length - 1) == ' ' ||
+                                           value.at(length - 1) == '\t'));
+        if (needsQuotes) {
+            joined.append("\"");
+            joined.append(value);
+            joined.append("\"");
+        } else {
+            joined.append(value);
+        }
+    }
+    return joined;
+}
+
+static bool writeText(FILE* stream, const WString& text)
+{
+    size_t length = static_cast<size_t>(text.length());
+    return length == 0 || fwrite(text.text(), 1, length, stream) == length;
+}
+
+static bool writeLine(FILE* stream, const WString& first, const WString& second)
+{
+    return writeText(stream, first) && writeText(stream, second) && fputc('\n', stream) != EOF;
+}
+
+// Makes the rename itself durable; failure here cannot undo anything, so it is not reported.
+static void syncDirectoryOf(const char* path)
+{
+    WString directory(path);
+    int slash = directory.findLastChar('/');
+    directory = slash < 0 ? WString(".") : slash == 0 ? WString("/") : directory.left(slash);
+    int fd = ::open(directory.text(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool saveConfigChange(const char* configPath, const char* newPath, const WString& key,
+                      const WString::Array& values)
+{
+    if (!configPath || !newPath)
+        return false;
+    // A change that could not be read back as written is refused before anything is touched.
+    if (!isWritableKey(key))
+        return false;
+    // Line breaks would split the statement and the reader drops every double quote.
+    for (int i = 0; i < values.count(); i++) {
+        if (holdsAnyOf(values.at(i), "\n\r\""))
+            return false;
+    }
+
+    InputFile config;
+    if (!config.open(configPath))
+        return false;
+    WString::Array lines = config.readLines();
+    if (config.readFailed())
+        return false;
+    config.close();
+
+    FILE* stream = fopen(newPath, "wb");
+    if (!stream)
+        return false;
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat original;
+    if (stat(configPath, &original) == 0)
+        fchmod(fileno(stream), original.st_mode & 07777);
+
+    WString prefix = key + "=";
+    int prefixLength = prefix.length();
+    WString joined = joinForFile(values);
+    bool written = false;
+    bool ok = true;
+    for (int i = 0; ok && i < lines.count(); i++) {
+        const WString& line = lines.at(i);
+        WString trimmed = line;
+        trimmed.trim();
+        if (trimmed.left(prefixLength) == prefix) {
+            ok = writeLine(stream, prefix, joined);
+            written = true;
+        } else {
+            ok = writeLine(stream, line, WString());
+        }
+    }
+    if (ok && !written)
+        ok = writeLine(stream, prefix, joined);
+    ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
+    ok = (fclose(stream) == 0) && ok;
+    if (!ok || rename(newPath, configPath) != 0) {
+        unlink(newPath);
+        return false;
+    }
+    syncDirectoryOf(configPath);
+    return true;
+}

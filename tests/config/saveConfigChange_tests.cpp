@@ -1,0 +1,190 @@
+// Tests of rewriting one key: exact new contents, refusals, and failures that keep the old file.
+#include "config/saveConfigChange.h"
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "config/Config.h"
+#include "ConfigTestSupport.h"
+
+namespace {
+
+struct SaveFiles {
+    TempDir dir;
+    std::string config = dir.file("Trevandel.cfg");
+    std::string fresh = dir.file("Trevandel.newcfg");
+
+    bool save(const char* key, const Values& values)
+    {
+        return saveConfigChange(config.c_str(), fresh.c_str(), WString(key), makeArray(values));
+    }
+};
+
+} // namespace
+
+TEST(saveConfigChange, WritesTheExactNewContent)
+{
+    struct Case {
+        std::string before;
+        const char* key;
+        Values values;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"SKIN=concept\n", "SKIN", {"dark"}, "SKIN=dark\n\n"},
+        {"//SKIN=old\n  SKIN=concept\n", "SKIN", {"dark"}, "//SKIN=old\nSKIN=dark\n\n"},
+        {"A=1\n\n  B = 2 \t\n// c", "SKIN", {"dark"}, "A=1\n\n  B = 2 \t\n// c\nSKIN=dark\n"},
+        {"A=1\n", "SKIN", {"dark"}, "A=1\n\nSKIN=dark\n"},
+        {"COLOR=1\n", "COLOR", {"255", "0", "0"}, "COLOR=255,0,0\n\n"},
+        {"", "SKIN", {"dark"}, "SKIN=dark\n"},
+        {"A=1\r\nSKIN=x\r\nB=2\r\n", "SKIN", {"dark"}, "A=1\nSKIN=dark\nB=2\n\n"},
+        {"SKIN=a\nX=1\n\tSKIN=b", "SKIN", {"dark"}, "SKIN=dark\nX=1\nSKIN=dark\n"},
+        {"SKIN =x", "SKIN", {"dark"}, "SKIN =x\nSKIN=dark\n"},
+        {"skin=concept", "SKIN", {"dark"}, "skin=concept\nSKIN=dark\n"},
+        {"SKINNY=1", "SKIN", {"dark"}, "SKINNY=1\nSKIN=dark\n"},
+        {"K=1", "K", {}, "K=\n"},
+        {"K=1", "K", {""}, "K=\n"},
+        {"K=1", "K", {nullptr}, "K=\n"},
+        {"K=1", "K", {"", "x"}, "K=,x\n"},
+        {"K=1", "K", {"x", ""}, "K=x,\n"},
+        {"K=1", "K", {"a,b", "c"}, "K=\"a,b\",c\n"},
+        {"K=1", "K", {"x ", " y", "a b"}, "K=\"x \",\" y\",a b\n"},
+        {"K=1", "K", {"50%", "a//b", "back\\slash"}, "K=50%,a//b,back\\slash\n"},
+        {std::string("K=1\nA=2\0B=3\n", 12), "K", {"v"}, "K=v\nA=2\n"},
+    };
+    for (const Case& c : cases) {
+        SaveFiles files;
+        ASSERT_TRUE(files.dir.ok());
+        ASSERT_TRUE(writeFile(files.config, c.before));
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(files.save(c.key, c.values)) << c.before;
+        fflush(stdout);
+        EXPECT_EQ("", testing::internal::GetCapturedStdout());
+        EXPECT_EQ(c.after, readFile(files.config)) << "before: \"" << c.before << "\"";
+        EXPECT_FALSE(fileExists(files.fresh)) << c.before;
+    }
+}
+
+TEST(saveConfigChange, ValuesReadBackUnchanged)
+{
+    SaveFiles files;
+    ASSERT_TRUE(files.dir.ok());
+    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\nLIST=old\n"));
+    ASSERT_TRUE(files.save("LIST", {"a,b", "trailing ", " leading", "", "x\ty"}));
+    ASSERT_TRUE(files.save("ONE", {"only,one"}));
+
+    Config config(files.config.c_str());
+    ASSERT_TRUE(config.isLoaded());
+    WString::Array values;
+    ASSERT_TRUE(config.get("LIST", values));
+    expectValues({"a,b", "trailing ", " leading", "", "x\ty"}, values, "LIST");
+    ASSERT_TRUE(config.get("ONE", values));
+    expectValues({"only,one"}, values, "ONE");
+    EXPECT_STREQ("concept", config.lookup("SKIN", nullptr).printable());
+}
+
+TEST(saveConfigChange, RefusesWhatCannotBeWrittenFaithfully)
+{
+    struct Case {
+        const char* key;
+        Values values;
+    };
+    const Case cases[] = {
+        {"SKIN", {"dark\nEVIL=1"}},
+        {"SKIN", {"ok", "dark\r"}},
+        {"SKIN", {"say \"hi\""}},
+        {"SKIN\nEVIL", {"dark"}},
+        {"SK\rIN", {"dark"}},
+        {"A=B", {"dark"}},
+        {"", {"dark"}},
+        {nullptr, {"dark"}},
+        {" SKIN", {"dark"}},
+        {"//SKIN", {"dark"}},
+    };
+    const std::string before = "// keep me\r\nSKIN=concept\n";
+    for (const Case& c : cases) {
+        SaveFiles files;
+        ASSERT_TRUE(files.dir.ok());
+        ASSERT_TRUE(writeFile(files.config, before));
+        EXPECT_FALSE(files.save(c.key, c.values)) << (c.key ? c.key : "<absent>");
+        EXPECT_EQ(before, readFile(files.config));
+        EXPECT_FALSE(fileExists(files.fresh));
+    }
+}
+
+TEST(saveConfigChange, MissingConfigurationOrUnwritableNewFileChangesNothing)
+{
+    SaveFiles files;
+    ASSERT_TRUE(files.dir.ok());
+    EXPECT_FALSE(files.save("SKIN", {"dark"}));
+    EXPECT_FALSE(fileExists(files.config));
+    EXPECT_FALSE(fileExists(files.fresh));
+
+    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\n"));
+    std::string nowhere = files.dir.file("no-such-dir/Trevandel.newcfg");
+    EXPECT_FALSE(saveConfigChange(files.config.c_str(), nowhere.c_str(), WString("SKIN"),
+                                  makeArray({"dark"})));
+    EXPECT_EQ("SKIN=concept\n", readFile(files.config));
+
+    // A directory in the configuration's place cannot be read whole.
+    EXPECT_FALSE(saveConfigChange(files.dir.path().c_str(), files.fresh.c_str(), WString("SKIN"),
+                                  makeArray({"dark"})));
+    EXPECT_FALSE(fileExists(files.fresh));
+}
+
+TEST(saveConfigChange, AFailedWriteKeepsTheOldFileWhole)
+{
+    SaveFiles files;
+    ASSERT_TRUE(files.dir.ok());
+    std::string before = "// a configuration longer than the file-size limit\n";
+    for (int i = 0; i < 200; i++)
+        before += "KEY" + std::to_string(i) + "=value number " + std::to_string(i) + "\n";
+    ASSERT_TRUE(writeFile(files.config, before));
+
+    fflush(nullptr);
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        // Writes past the limit fail with EFBIG instead of killing the child.
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {256, 256};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(3);
+        _exit(files.save("KEY5", {"changed"}) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status)) << "1: the save claimed success; 3: no limit could be set";
+    EXPECT_EQ(before, readFile(files.config));
+    EXPECT_FALSE(fileExists(files.fresh));
+
+    // Without the limit the same change goes through.
+    EXPECT_TRUE(files.save("KEY5", {"changed"}));
+    EXPECT_NE(std::string::npos, readFile(files.config).find("\nKEY5=changed\n"));
+}
+
+TEST(saveConfigChange, KeepsThePermissionsOfTheReplacedFile)
+{
+    SaveFiles files;
+    ASSERT_TRUE(files.dir.ok());
+    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\n"));
+    ASSERT_EQ(0, chmod(files.config.c_str(), 0640));
+    ASSERT_TRUE(files.save("SKIN", {"dark"}));
+    struct stat info;
+    ASSERT_EQ(0, stat(files.config.c_str(), &info));
+    EXPECT_EQ(0640u, info.st_mode & 07777);
+}
+
+TEST(saveConfigChange, AStaleNewFileIsReplacedAndRemoved)
+{
+    SaveFiles files;
+    ASSERT_TRUE(files.dir.ok());
+    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\n"));
+    ASSERT_TRUE(writeFile(files.fresh, "leftover from an earlier run that is much longer\n"));
+    ASSERT_TRUE(files.save("SKIN", {"dark"}));
+    EXPECT_EQ("SKIN=dark\n\n", readFile(files.config));
+    EXPECT_FALSE(fileExists(files.fresh));
+}
