@@ -1,1 +1,270 @@
+// Start-up, skin loading into the page table, and the main loop with key repeat and actions.
 #include "core/Launcher.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/ConfigReader.h"
+#include "config/saveConfigChange.h"
+#include "core/Globals.h"
+#include "core/Input.h"
+#include "core/Video.h"
+#include "core/runProgram.h"
+#include "skin/Page.h"
+
+namespace {
+
+const char* const VERSION = "Trevandel 0.4";
+const char* const FONT_FILE = "ARIALN.TTF_0_12_255_255_255.png";
+const char* const CONFIG_FILE = "Trevandel.cfg";
+const char* const NEW_CONFIG_FILE = "Trevandel.newcfg";
+const char* const SKIN_FILE = "Trevandel.skin";
+const char* const DEFAULT_SKIN = "concept";
+const char* const APPLICATION_DIR = "/usr/gp2x/";
+
+const int DEFAULT_FIRST_DELAY = 250;
+const int DEFAULT_REPEAT_INTERVAL = 33;
+const int MAX_FIRST_DELAY = 9999;
+const int MAX_REPEATS_PER_SECOND = 999;
+const int MS_PER_SECOND = 1000;
+const unsigned IDLE_SLEEP_US = 1000;
+
+bool isPageIndex(int index)
+{
+    return index >= 0 && index < Launcher::PAGE_COUNT;
+}
+
+int toInt(const WString& text)
+{
+    return atoi(text.printable());
+}
+
+} // namespace
+
+Launcher::Launcher()
+    : m_pages(new Page[PAGE_COUNT])
+    , m_baseDirectory("")
+    , m_currentPage(0)
+    , m_lastMask(START_MASK)
+    , m_repeatCounter(0)
+    , m_repeatCount(0)
+    , m_firstDelay(DEFAULT_FIRST_DELAY)
+    , m_repeatInterval(DEFAULT_REPEAT_INTERVAL)
+{
+}
+
+Launcher::~Launcher()
+{
+    delete[] m_pages;
+}
+
+Page& Launcher::page(int index)
+{
+    return m_pages[index];
+}
+
+WString Launcher::baseDirectoryFrom(const char* argv0)
+{
+    if (!argv0)
+        return WString("");
+    WString base = WString(argv0).replace("\\", "/");
+    int slash = base.findLastChar('/');
+    // Without a directory part every path stays relative to the working directory.
+    if (slash < 0)
+        return WString("");
+    base = base.left(slash + 1);
+    if (base.length() > 0 && base.at(0) == '"')
+        base = base.mid(1);
+    if (base.length() > 0 && base.at(base.length() - 1) == '"')
+        base = base.left(base.length() - 1);
+    return base;
+}
+
+int Launcher::navCode(ButtonMask mask)
+{
+    switch (mask & BTN_DIRECTIONS) {
+    case BTN_LEFT:
+        return NAV_LEFT;
+    case BTN_RIGHT:
+        return NAV_RIGHT;
+    case BTN_UP:
+        return NAV_UP;
+    case BTN_DOWN:
+        return NAV_DOWN;
+    default:
+        break;
+    }
+    if (mask & BTN_L)
+        return NAV_PAGE_UP;
+    if (mask & BTN_R)
+        return NAV_PAGE_DOWN;
+    if (mask & (BTN_PUSH | BTN_B))
+        return NAV_ACTIVATE;
+    if (mask & (BTN_START | BTN_X))
+        return NAV_BACK;
+    return NAV_NONE;
+}
+
+int Launcher::start(int argc, char** argv)
+{
+    // Lines must reach a pipe as they happen, and survive the restart's execl.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    const char* argv0 = (argc > 0 && argv) ? argv[0] : nullptr;
+    m_programPath = argv0;
+    m_baseDirectory = baseDirectoryFrom(argv0);
+    printf("Basedir is %s\n", m_baseDirectory.printable());
+
+    // Nothing can be shown without a screen.
+    if (Video::init() != 0)
+        return 1;
+    loadConfigurationAndSkin();
+    return 0;
+}
+
+void Launcher::loadConfigurationAndSkin()
+{
+    gFont.load((m_baseDirectory + FONT_FILE).printable());
+
+    WString configPath = m_baseDirectory + CONFIG_FILE;
+    gConfig.load(configPath.printable());
+    if (!gConfig.isLoaded())
+        printf("Could not load config in %s\n", configPath.printable());
+    gConfig.setString("basedir", m_baseDirectory);
+    gConfig.setString("version", WString(VERSION));
+
+    WString skinName = gConfig.lookup("SKIN", DEFAULT_SKIN);
+    WString skinDirectory = m_baseDirectory + "skins/" + skinName + "/";
+    gConfig.setString("skindir", skinDirectory);
+
+    ConfigReader reader;
+    reader.open((skinDirectory + SKIN_FILE).printable());
+    if (!reader.isOpen())
+        printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
+               skinDirectory.printable());
+
+    int parsePage = -1;
+    WString key;
+    WString::Array values;
+    while (reader.next(key, values)) {
+        for (int i = 0; i < values.count(); ++i)
+            values.at(i) = gConfig.expand(values.at(i));
+
+        if (key == "PAGE" && values.count() == 1) {
+            parsePage = toInt(values.at(0));
+        } else if (key == "STARTPAGE" && values.count() == 1) {
+            int start = toInt(values.at(0));
+            if (isPageIndex(start))
+                m_currentPage = start;
+        } else if (key == "VARIABLE" && values.count() > 1) {
+            WString name = values.takeAt(0);
+            gConfig.set(name.printable(), values);
+        } else if (isPageIndex(parsePage)) {
+            m_pages[parsePage].parseStatement(key, values);
+        }
+    }
+
+    gConfig.dump();
+    if (chdir(APPLICATION_DIR) != 0) {
+        // Not fatal: relative paths then resolve against the starting directory.
+    }
+    readKeyboardRate();
+}
+
+void Launcher::readKeyboardRate()
+{
+    m_firstDelay = DEFAULT_FIRST_DELAY;
+    m_repeatInterval = DEFAULT_REPEAT_INTERVAL;
+    m_lastMask = START_MASK;
+    m_repeatCounter = 0;
+    m_repeatCount = 0;
+
+    WString::Array rate;
+    if (!gConfig.get("KEYBOARD_RATE", rate))
+        return;
+    if (rate.count() >= 1) {
+        int delay = toInt(rate.at(0));
+        if (delay >= 0 && delay <= MAX_FIRST_DELAY)
+            m_firstDelay = delay;
+    }
+    if (rate.count() >= 2) {
+        int perSecond = toInt(rate.at(1));
+        if (perSecond >= 1 && perSecond <= MAX_REPEATS_PER_SECOND)
+            m_repeatInterval = MS_PER_SECOND / perSecond;
+    }
+    printf("Keyboard rate set to %i, %i\n", m_firstDelay, m_repeatInterval);
+}
+
+Launcher::Step Launcher::iterate()
+{
+    ButtonMask mask = Input::poll();
+    if (mask == m_lastMask) {
+        usleep(IDLE_SLEEP_US);
+        if ((mask & BTN_DIRECTIONS) == 0) {
+            m_repeatCount = 0;
+            return CONTINUE;
+        }
+        unsigned threshold = unsigned(m_repeatCount == 0 ? m_firstDelay : m_repeatInterval);
+        bool due = m_repeatCounter >= threshold;
+        ++m_repeatCounter;
+        if (!due)
+            return CONTINUE;
+        ++m_repeatCount;
+    }
+    m_lastMask = mask;
+    m_repeatCounter = 0;
+    return handleMask(mask);
+}
+
+Launcher::Step Launcher::handleMask(ButtonMask mask)
+{
+    if ((mask & BTN_QUIT) == BTN_QUIT)
+        return QUIT;
+
+    WString::Array action;
+    int nav = navCode(mask);
+    if (nav != NAV_NONE)
+        m_pages[m_currentPage].handleInput(action, nav);
+    if (action.count() > 0 && dispatch(action) == QUIT)
+        return QUIT;
+
+    m_pages[m_currentPage].draw();
+    Video::flip();
+
+    WString::Array speed;
+    if (gConfig.get("SPEED_MENU", speed))
+        gCpuClock.apply(speed);
+    return CONTINUE;
+}
+
+Launcher::Step Launcher::dispatch(WString::Array& action)
+{
+    if (action.count() == 2 && action.at(0) == "page") {
+        int page = toInt(action.at(1));
+        if (isPageIndex(page))
+            m_currentPage = page;
+        return CONTINUE;
+    }
+
+    printf("Action is %s\n", action.join(WString("--")).printable());
+    const WString& verb = action.at(0);
+    if (verb == "exec") {
+        runProgram(action);
+    } else if (verb == "quit") {
+        return QUIT;
+    } else if (verb == "config" && action.count() >= 2) {
+        WString key = action.at(1);
+        action.takeAt(0);
+        action.takeAt(0);
+        saveConfigChange((m_baseDirectory + CONFIG_FILE).printable(),
+                         (m_baseDirectory + NEW_CONFIG_FILE).printable(), key, action);
+        printf("Start: %s\n", m_programPath.printable());
+        // execl replaces the process without flushing stdio.
+        fflush(stdout);
+        if (!m_programPath.isAbsent())
+            execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+    }
+    return CONTINUE;
+}

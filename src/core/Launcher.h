@@ -34,12 +34,13 @@ public:
     // Carries out an action; QUIT for "quit".
     Step dispatch(WString::Array& action);
 
-    Page& page(int index) { return m_pages[index]; }
+    Page& page(int index);
     int currentPage() const { return m_currentPage; }
     const WString& baseDirectory() const { return m_baseDirectory; }
     int firstDelay() const { return m_firstDelay; }
     int repeatInterval() const { return m_repeatInterval; }
     void setProgramPath(const char* path) { m_programPath = path; }
+    const WString& programPath() const { return m_programPath; }
 
 private:
     Page* m_pages;

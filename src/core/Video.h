@@ -24,4 +24,6 @@ public:
     static SDL_Surface* window();
     static int bufferIndex();
     static uint16_t* backBuffer(int index);
+    // Frames shown since the process started.
+    static unsigned flipCount();
 };

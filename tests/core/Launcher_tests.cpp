@@ -1,0 +1,507 @@
+// Start-up against a temporary application directory, the NavCode table, key repeat and actions.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/Globals.h"
+#include "core/Input.h"
+#include "core/Launcher.h"
+#include "core/Video.h"
+#include "skin/Page.h"
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// A throw-away application directory holding a configuration and one skin.
+class AppDir {
+public:
+    AppDir()
+    {
+        char pattern[] = "/tmp/trevandel-core-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        m_path = made ? made : "";
+    }
+    ~AppDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    std::string base() const { return m_path + "/"; }
+    std::string program() const { return base() + "trevandel"; }
+    void writeConfig(const std::string& text) const { writeFile(base() + "Trevandel.cfg", text); }
+    void writeSkin(const std::string& name, const std::string& text) const
+    {
+        writeFile(base() + "skins/" + name + "/Trevandel.skin", text);
+    }
+
+private:
+    std::string m_path;
+};
+
+class LauncherTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        ASSERT_TRUE(getcwd(m_cwd, sizeof(m_cwd)) != nullptr);
+        gConfig.clear();
+    }
+    void TearDown() override
+    {
+        gConfig.clear();
+        if (chdir(m_cwd) != 0)
+            ADD_FAILURE() << "could not return to " << m_cwd;
+    }
+
+    // Starts the launcher from the app directory and returns the start-up output.
+    std::string startUp(Launcher& launcher, const AppDir& app)
+    {
+        std::string program = app.program();
+        char* argv[] = {&program[0], nullptr};
+        testing::internal::CaptureStdout();
+        int result = launcher.start(1, argv);
+        fflush(stdout);
+        std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(result, 0);
+        drainEvents();
+        return output;
+    }
+
+    static void drainEvents()
+    {
+        SDL_Event pending;
+        while (SDL_PollEvent(&pending)) {
+        }
+        Input::reset();
+    }
+
+    static void pushKey(Uint8 type, SDLKey key)
+    {
+        SDL_Event event = {};
+        event.type = type;
+        event.key.type = type;
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = key;
+        ASSERT_EQ(SDL_PushEvent(&event), 0);
+    }
+    static void press(SDLKey key) { pushKey(SDL_KEYDOWN, key); }
+    static void release(SDLKey key) { pushKey(SDL_KEYUP, key); }
+
+    // Runs one iteration and returns what it printed.
+    static std::string iterateOutput(Launcher& launcher, Launcher::Step* step)
+    {
+        testing::internal::CaptureStdout();
+        *step = launcher.iterate();
+        fflush(stdout);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    // Runs iterations until one draws a frame; returns how many it took (0 when none in limit).
+    static int iterationsToNextFrame(Launcher& launcher, int limit)
+    {
+        for (int i = 1; i <= limit; ++i) {
+            unsigned frames = Video::flipCount();
+            EXPECT_EQ(launcher.iterate(), Launcher::CONTINUE);
+            if (Video::flipCount() != frames)
+                return i;
+        }
+        return 0;
+    }
+
+    char m_cwd[4096];
+};
+
+} // namespace
+
+TEST(LauncherBaseDirectory, IsCutAfterTheLastSlash)
+{
+    struct Case {
+        const char* argv0;
+        const char* base;
+    };
+    const Case cases[] = {
+        {"/mnt/sd/apps/launch/prog", "/mnt/sd/apps/launch/"},
+        {"games\\launch\\prog", "games/launch/"},
+        {"\"/mnt/sd/apps/prog\"", "/mnt/sd/apps/"},
+        {"\"rel/dir\\prog", "rel/dir/"},
+        {"./trevandel", "./"},
+        {"/trevandel", "/"},
+        {"dir/", "dir/"},
+        {"trevandel", ""},
+        {"\"trevandel\"", ""},
+        {"", ""},
+        {nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv0 ? c.argv0 : "(none)");
+        WString base = Launcher::baseDirectoryFrom(c.argv0);
+        EXPECT_FALSE(base.isAbsent());
+        EXPECT_STREQ(base.printable(), c.base);
+    }
+}
+
+TEST(LauncherNavCode, FirstMatchingRowWins)
+{
+    struct Case {
+        ButtonMask mask;
+        int nav;
+    };
+    const Case cases[] = {
+        {0, 0},
+        {BTN_LEFT, 1},
+        {BTN_RIGHT, 2},
+        {BTN_UP, 3},
+        {BTN_DOWN, 4},
+        {BTN_UP | BTN_LEFT, 0},
+        {BTN_UP | BTN_LEFT | BTN_L, 7},
+        {BTN_LEFT | BTN_RIGHT | BTN_B, 5},
+        {BTN_LEFT | BTN_L, 1},
+        {BTN_DOWN | BTN_START, 4},
+        {BTN_L, 7},
+        {BTN_R, 8},
+        {BTN_L | BTN_R, 7},
+        {BTN_R | BTN_B, 8},
+        {BTN_B, 5},
+        {BTN_PUSH, 5},
+        {BTN_B | BTN_X, 5},
+        {BTN_START, 6},
+        {BTN_X, 6},
+        {BTN_SELECT, 0},
+        {BTN_A, 0},
+        {BTN_Y, 0},
+        {BTN_VOLUP | BTN_VOLDOWN, 0},
+        {BTN_SELECT | BTN_X, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mask 0x" << std::hex << c.mask);
+        EXPECT_EQ(Launcher::navCode(c.mask), c.nav);
+    }
+}
+
+TEST_F(LauncherTest, StartUpReadsConfigurationAndSkin)
+{
+    AppDir app;
+    app.writeConfig("SKIN=test\nKEYBOARD_RATE=0,1000\n");
+    app.writeSkin("test",
+                  "VARIABLE=GREETING,hello,world\n"
+                  "VARIABLE=lonely\n"
+                  "STARTPAGE=3\n"
+                  "STARTPAGE=200\n"
+                  "BACKGROUND=color,FF0000\n"
+                  "PAGE=%GREETING[1]%\n"
+                  "PAGE=2\n"
+                  "BACKGROUND=image,%skindir%bg.png,%GREETING%\n"
+                  "PAGE=7,8\n"
+                  "RETURN=page,1\n"
+                  "PAGE=128\n"
+                  "BACKGROUND=color,00FF00\n"
+                  "PAGE=0\n"
+                  "VARIABLE=NUMBER,%version%,%basedir%\n");
+    Launcher launcher;
+    std::string output = startUp(launcher, app);
+
+    const std::string base = app.base();
+    EXPECT_EQ(launcher.baseDirectory(), base.c_str());
+    EXPECT_EQ(launcher.programPath(), app.program().c_str());
+    EXPECT_EQ(output.rfind("Basedir is " + base + "\n", 0), 0u) << output;
+    const char* expectedLines[] = {"CFG: SKIN=test\n", "CFG: basedir=", "CFG: version=Trevandel 0.4\n",
+                                   "CFG: GREETING=hello,world\n"};
+    for (const char* line : expectedLines)
+        EXPECT_NE(output.find(line), std::string::npos) << line << " missing from\n" << output;
+    EXPECT_NE(output.find("CFG: basedir=" + base + "\n"), std::string::npos);
+    EXPECT_NE(output.find("CFG: skindir=" + base + "skins/test/\n"), std::string::npos);
+    EXPECT_NE(output.find("CFG: NUMBER=Trevandel 0.4," + base + "\n"), std::string::npos);
+    EXPECT_EQ(output.find("lonely"), std::string::npos);
+    size_t rate = output.find("Keyboard rate set to 0, 33\n");
+    ASSERT_NE(rate, std::string::npos) << output;
+    EXPECT_GT(rate, output.rfind("CFG: "));
+    EXPECT_EQ(output.find("Could not load"), std::string::npos);
+
+    EXPECT_EQ(launcher.firstDelay(), 0);
+    EXPECT_EQ(launcher.repeatInterval(), 33);
+    EXPECT_EQ(launcher.currentPage(), 3);
+
+    // The statement before any valid PAGE and the one after PAGE=128 were dropped.
+    EXPECT_TRUE(launcher.page(0).backgroundType().isEmpty());
+    EXPECT_TRUE(launcher.page(127).backgroundType().isEmpty());
+    // A PAGE value that is no number selects page 0, which received nothing else.
+    EXPECT_STREQ(launcher.page(2).backgroundType().printable(), "image");
+    ASSERT_EQ(launcher.page(2).backgroundArgs().count(), 2);
+    EXPECT_EQ(launcher.page(2).backgroundArgs().at(0), (base + "skins/test/bg.png").c_str());
+    EXPECT_EQ(launcher.page(2).backgroundArgs().at(1), "hello,world");
+    // PAGE with two values is an ordinary statement for the page being filled.
+    ASSERT_EQ(launcher.page(2).returnAction().count(), 2);
+    EXPECT_EQ(launcher.page(2).returnAction().at(0), "page");
+    EXPECT_EQ(launcher.page(7).returnAction().count(), 0);
+    EXPECT_EQ(launcher.page(8).returnAction().count(), 0);
+
+    WString::Array values;
+    EXPECT_FALSE(gConfig.get("lonely", values));
+    ASSERT_TRUE(gConfig.get("GREETING", values));
+    EXPECT_EQ(values.count(), 2);
+}
+
+TEST_F(LauncherTest, MissingConfigurationAndSkinAreReported)
+{
+    AppDir app;
+    Launcher launcher;
+    std::string output = startUp(launcher, app);
+    const std::string base = app.base();
+    const std::string basedir = "Basedir is " + base + "\n";
+    const std::string noConfig = "Could not load config in " + base + "Trevandel.cfg\n";
+    const std::string noSkin = "Could not load skin, expected file 'Trevandel.skin' in directory " + base +
+                               "skins/concept/\n";
+    size_t basedirAt = output.find(basedir);
+    size_t configAt = output.find(noConfig);
+    size_t skinAt = output.find(noSkin);
+    size_t dumpAt = output.find("CFG: skindir=" + base + "skins/concept/\n");
+    ASSERT_EQ(basedirAt, 0u) << output;
+    ASSERT_NE(configAt, std::string::npos) << output;
+    ASSERT_NE(skinAt, std::string::npos) << output;
+    ASSERT_NE(dumpAt, std::string::npos) << output;
+    EXPECT_LT(basedirAt, configAt);
+    EXPECT_LT(configAt, skinAt);
+    EXPECT_LT(skinAt, dumpAt);
+    EXPECT_EQ(output.find("Keyboard rate"), std::string::npos);
+    EXPECT_EQ(launcher.currentPage(), 0);
+    EXPECT_EQ(launcher.firstDelay(), 250);
+    EXPECT_EQ(launcher.repeatInterval(), 33);
+}
+
+TEST_F(LauncherTest, KeyboardRateKeepsDefaultsForRejectedValues)
+{
+    struct Case {
+        std::vector<const char*> values;
+        int firstDelay;
+        int interval;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{"0", "1000"}, 0, 33, "Keyboard rate set to 0, 33\n"},
+        {{"9999", "999"}, 9999, 1, "Keyboard rate set to 9999, 1\n"},
+        {{"10000", "10"}, 250, 100, "Keyboard rate set to 250, 100\n"},
+        {{"-1", "0"}, 250, 33, "Keyboard rate set to 250, 33\n"},
+        {{"100"}, 100, 33, "Keyboard rate set to 100, 33\n"},
+        {{"abc", "30"}, 0, 33, "Keyboard rate set to 0, 33\n"},
+        {{"50", "1", "7"}, 50, 1000, "Keyboard rate set to 50, 1000\n"},
+        {{}, 250, 33, "Keyboard rate set to 250, 33\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        WString::Array values;
+        for (const char* value : c.values)
+            values.append(WString(value));
+        gConfig.set("KEYBOARD_RATE", values);
+        Launcher launcher;
+        testing::internal::CaptureStdout();
+        launcher.readKeyboardRate();
+        fflush(stdout);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.line);
+        EXPECT_EQ(launcher.firstDelay(), c.firstDelay);
+        EXPECT_EQ(launcher.repeatInterval(), c.interval);
+    }
+}
+
+TEST_F(LauncherTest, HeldDirectionRepeatsAfterTheFirstDelayThenAtTheInterval)
+{
+    AppDir app;
+    app.writeConfig("SKIN=test\n");
+    app.writeSkin("test", "PAGE=0\nBACKGROUND=color,0000FF\n");
+    Launcher launcher;
+    startUp(launcher, app);
+
+    // The first turn always draws, without any input.
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(Video::backBuffer(Video::bufferIndex() ^ 1)[0], 0x001F);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 50), 0);
+
+    press(SDLK_KP4);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 400), 251);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 100), 34);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 100), 34);
+
+    // Straight to another direction: the repeat count survives, so the short interval applies.
+    release(SDLK_KP4);
+    press(SDLK_KP6);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 100), 34);
+
+    // Resting without a direction resets it: the long delay again.
+    release(SDLK_KP6);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 2), 0);
+    press(SDLK_KP8);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 400), 251);
+
+    // A button held alone acts once per press.
+    release(SDLK_KP8);
+    press(SDLK_a);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 1), 1);
+    EXPECT_EQ(iterationsToNextFrame(launcher, 50), 0);
+}
+
+TEST_F(LauncherTest, BackPressRepeatsWithADiagonalAndRunsItsAction)
+{
+    AppDir app;
+    app.writeConfig("SKIN=test\nKEYBOARD_RATE=3,500\n");
+    app.writeSkin("test", "PAGE=0\nRETURN=exec,/mnt/sd/emu,./emu.gpe,rom.bin\n");
+    Launcher launcher;
+    startUp(launcher, app);
+    Launcher::Step step;
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+
+    const std::string launch = "Action is exec--/mnt/sd/emu--./emu.gpe--rom.bin\n"
+                               "CHDIR: /mnt/sd/emu\nRUN00: ./emu.gpe\nRUN01: rom.bin\n";
+    press(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step), launch);
+    EXPECT_EQ(step, Launcher::CONTINUE);
+    press(SDLK_KP7);
+    EXPECT_EQ(iterateOutput(launcher, &step), launch);
+    std::string repeats;
+    for (int i = 0; i < 4; ++i)
+        repeats += iterateOutput(launcher, &step);
+    EXPECT_EQ(repeats, launch);
+    repeats.clear();
+    for (int i = 0; i < 3; ++i)
+        repeats += iterateOutput(launcher, &step);
+    EXPECT_EQ(repeats, launch);
+}
+
+TEST_F(LauncherTest, PageActionSwitchesPagesInRangeWithoutPrinting)
+{
+    AppDir app;
+    app.writeConfig("SKIN=test\n");
+    app.writeSkin("test",
+                  "PAGE=0\nRETURN=page,4\n"
+                  "PAGE=4\nRETURN=page,200\nBACKGROUND=color,00FF00\n");
+    Launcher launcher;
+    startUp(launcher, app);
+    Launcher::Step step;
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+
+    press(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(launcher.currentPage(), 4);
+    // The new page is drawn in the same turn.
+    EXPECT_EQ(Video::backBuffer(Video::bufferIndex() ^ 1)[0], 0x07C0);
+
+    release(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    press(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(launcher.currentPage(), 4);
+
+    WString::Array threeWords = WString("page,1,extra").split(",");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(launcher.dispatch(threeWords), Launcher::CONTINUE);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Action is page--1--extra\n");
+    EXPECT_EQ(launcher.currentPage(), 4);
+
+    WString::Array negative = WString("page,-1").split(",");
+    EXPECT_EQ(launcher.dispatch(negative), Launcher::CONTINUE);
+    EXPECT_EQ(launcher.currentPage(), 4);
+    WString::Array last = WString("page,127").split(",");
+    EXPECT_EQ(launcher.dispatch(last), Launcher::CONTINUE);
+    EXPECT_EQ(launcher.currentPage(), 127);
+}
+
+TEST_F(LauncherTest, QuitRequestsEndTheLoop)
+{
+    AppDir app;
+    app.writeConfig("SKIN=test\n");
+    app.writeSkin("test", "PAGE=0\nRETURN=quit\n");
+    Launcher launcher;
+    startUp(launcher, app);
+    Launcher::Step step;
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+
+    press(SDLK_s);
+    iterateOutput(launcher, &step);
+    EXPECT_EQ(step, Launcher::QUIT);
+    drainEvents();
+
+    press(SDLK_RETURN);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(step, Launcher::CONTINUE);
+    press(SDLK_s);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(step, Launcher::QUIT);
+    drainEvents();
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+
+    press(SDLK_ESCAPE);
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(step, Launcher::QUIT);
+
+    EXPECT_EQ(iterateOutput(launcher, &step), "");
+    EXPECT_EQ(step, Launcher::CONTINUE);
+    press(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step), "Action is quit\n");
+    EXPECT_EQ(step, Launcher::QUIT);
+}
+
+TEST_F(LauncherTest, ConfigActionRewritesTheFileAndRestarts)
+{
+    AppDir app;
+    app.writeConfig("//settings\nSKIN=test\nSPEED_MENU=123,7,3\n");
+    app.writeSkin("test", "PAGE=0\nRETURN=config,SKIN,other\n");
+    Launcher launcher;
+    startUp(launcher, app);
+    const std::string missing = app.base() + "no-such-program";
+    launcher.setProgramPath(missing.c_str());
+    Launcher::Step step;
+    iterateOutput(launcher, &step);
+    EXPECT_EQ(gCpuClock.mhz(), 123);
+    EXPECT_EQ(gCpuClock.pll(), 7);
+    EXPECT_EQ(gCpuClock.prescaler(), 3);
+
+    press(SDLK_x);
+    unsigned frames = Video::flipCount();
+    EXPECT_EQ(iterateOutput(launcher, &step), "Action is config--SKIN--other\nStart: " + missing + "\n");
+    EXPECT_EQ(step, Launcher::CONTINUE);
+    // A failed restart carries on and still draws.
+    EXPECT_EQ(Video::flipCount(), frames + 1);
+    EXPECT_EQ(readFile(app.base() + "Trevandel.cfg"), "//settings\nSKIN=other\nSPEED_MENU=123,7,3\n\n");
+    EXPECT_FALSE(std::filesystem::exists(app.base() + "Trevandel.newcfg"));
+
+    // Without a key word there is nothing to save and no restart.
+    WString::Array bare = WString("config").split(",");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(launcher.dispatch(bare), Launcher::CONTINUE);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Action is config\n");
+    EXPECT_EQ(readFile(app.base() + "Trevandel.cfg"), "//settings\nSKIN=other\nSPEED_MENU=123,7,3\n\n");
+
+    WString::Array other = WString("launch,x").split(",");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(launcher.dispatch(other), Launcher::CONTINUE);
+    fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Action is launch--x\n");
+}
