@@ -51,6 +51,11 @@ public:
     std::string base() const { return m_path + "/"; }
     std::string program() const { return base() + "trevandel"; }
     void writeConfig(const std::string& text) const { writeFile(base() + "Trevandel.cfg", text); }
+    void copyFont() const
+    {
+        const char* font = "ARIALN.TTF_0_12_255_255_255.png";
+        std::filesystem::copy_file(std::string(TREVANDEL_DATA_DIR) + "/" + font, base() + font);
+    }
     void writeSkin(const std::string& name, const std::string& text) const
     {
         writeFile(base() + "skins/" + name + "/Trevandel.skin", text);
@@ -203,6 +208,7 @@ TEST(LauncherNavCode, FirstMatchingRowWins)
 TEST_F(LauncherTest, StartUpReadsConfigurationAndSkin)
 {
     AppDir app;
+    app.copyFont();
     app.writeConfig("SKIN=test\nKEYBOARD_RATE=0,1000\n");
     app.writeSkin("test",
                   "VARIABLE=GREETING,hello,world\n"
@@ -225,7 +231,7 @@ TEST_F(LauncherTest, StartUpReadsConfigurationAndSkin)
     const std::string base = app.base();
     EXPECT_EQ(launcher.baseDirectory(), base.c_str());
     EXPECT_EQ(launcher.programPath(), app.program().c_str());
-    EXPECT_EQ(output.rfind("Basedir is " + base + "\n", 0), 0u) << output;
+    EXPECT_EQ(output.rfind("Basedir is " + base + "\nLoaded font: ", 0), 0u) << output;
     const char* expectedLines[] = {"CFG: SKIN=test\n", "CFG: basedir=", "CFG: version=Trevandel 0.4\n",
                                    "CFG: GREETING=hello,world\n"};
     for (const char* line : expectedLines)
