@@ -1,1 +1,147 @@
+// Converting decoded PNG rows into screen pixels, and drawing them opaque or blended.
 #include "gfx/DLImage.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Video.h"
+#include "gfx/PngReader.h"
+
+namespace {
+
+// Each 8-bit channel keeps its top five bits; bit 5 stays clear.
+const int CHANNEL_MASK = 0xF8;
+const uint16_t RED_FIELD_SHIFT = 11;
+const uint16_t GREEN_FIELD_SHIFT = 6;
+const uint16_t FIELD_MASK = 0x1F;
+
+uint16_t toScreenPixel(const unsigned char* rgb)
+{
+    return (uint16_t)(((rgb[0] & CHANNEL_MASK) << 8) | ((rgb[1] & CHANNEL_MASK) << 3)
+                      | ((rgb[2] & CHANNEL_MASK) >> 3));
+}
+
+// The part of [start, start + length) that lies inside [0, limit), as [from, to).
+bool clipSpan(int start, int length, int limit, int& from, int& to)
+{
+    long long first = start < 0 ? 0 : start;
+    long long end = (long long)start + length;
+    if (end > limit)
+        end = limit;
+    if (first >= end)
+        return false;
+    from = (int)first;
+    to = (int)end;
+    return true;
+}
+
+} // namespace
+
+DLImage::DLImage() : m_pixels(nullptr), m_alpha(nullptr), m_width(0), m_height(0), m_depth(0) {}
+
+DLImage::~DLImage()
+{
+    free(m_pixels);
+    free(m_alpha);
+}
+
+bool DLImage::loadPng(const char* path, int depth, bool keepAlpha)
+{
+    unsigned char* decoded = nullptr;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (!readPng(path, decoded, width, height, channels))
+        return false;
+    if ((depth != 8 && depth != 15 && depth != 16) || (channels != 3 && channels != 4)) {
+        free(decoded);
+        return false;
+    }
+
+    // Built aside and swapped in at the end, so a failed load leaves the image as it was.
+    size_t count = (size_t)width * (size_t)height;
+    void* pixels = malloc(depth == 8 ? count : count * 2);
+    bool withAlpha = channels == 4 && keepAlpha;
+    uint8_t* alpha = withAlpha ? (uint8_t*)malloc(count) : nullptr;
+    if (!pixels || (withAlpha && !alpha)) {
+        free(pixels);
+        free(alpha);
+        free(decoded);
+        return false;
+    }
+
+    const unsigned char* sample = decoded;
+    for (size_t i = 0; i < count; i++, sample += channels) {
+        if (depth == 8)
+            ((uint8_t*)pixels)[i] = (uint8_t)((sample[0] + sample[1] + sample[2]) / 3);
+        else
+            ((uint16_t*)pixels)[i] = toScreenPixel(sample);
+        if (alpha)
+            alpha[i] = sample[3];
+    }
+    free(decoded);
+
+    free(m_pixels);
+    free(m_alpha);
+    m_pixels = pixels;
+    m_alpha = alpha;
+    m_width = width;
+    m_height = height;
+    m_depth = (unsigned)depth;
+    return true;
+}
+
+int DLImage::pixelAt(int x, int y) const
+{
+    if (!m_pixels)
+        return 0;
+    int index = x + y * m_width;
+    if (m_depth == 8)
+        return ((const uint8_t*)m_pixels)[index];
+    return ((const uint16_t*)m_pixels)[index];
+}
+
+int DLImage::blit(int x, int y) const
+{
+    if (!m_pixels || m_depth == 8 || !Video::screen)
+        return 0;
+    int left, right, top, bottom;
+    if (!clipSpan(x, m_width, Video::WIDTH, left, right) || !clipSpan(y, m_height, Video::HEIGHT, top, bottom))
+        return 0;
+    const uint16_t* source = (const uint16_t*)m_pixels;
+    for (int row = top; row < bottom; row++) {
+        memmove(Video::screen + row * Video::WIDTH + left, source + (size_t)(row - y) * m_width + (left - x),
+                (size_t)(right - left) * 2);
+    }
+    return 0;
+}
+
+int DLImage::blitAlpha(int x, int y) const
+{
+    if (!m_alpha)
+        return blit(x, y);
+    if (!m_pixels || m_depth == 8 || !Video::screen)
+        return 0;
+    int left, right, top, bottom;
+    if (!clipSpan(x, m_width, Video::WIDTH, left, right) || !clipSpan(y, m_height, Video::HEIGHT, top, bottom))
+        return 0;
+    const uint16_t* source = (const uint16_t*)m_pixels;
+    for (int row = top; row < bottom; row++) {
+        size_t from = (size_t)(row - y) * m_width + (left - x);
+        uint16_t* target = Video::screen + row * Video::WIDTH + left;
+        for (int col = 0; col < right - left; col++) {
+            int a = m_alpha[from + col];
+            int s = source[from + col];
+            int d = target[col];
+            int fields[3];
+            const int shifts[3] = {RED_FIELD_SHIFT, GREEN_FIELD_SHIFT, 0};
+            for (int f = 0; f < 3; f++) {
+                int sf = (s >> shifts[f]) & FIELD_MASK;
+                int df = (d >> shifts[f]) & FIELD_MASK;
+                fields[f] = (a * sf) / 255 + ((255 - a) * df) / 255;
+            }
+            target[col] = (uint16_t)((fields[0] << RED_FIELD_SHIFT) | (fields[1] << GREEN_FIELD_SHIFT) | fields[2]);
+        }
+    }
+    return 0;
+}

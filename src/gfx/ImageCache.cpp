@@ -1,1 +1,49 @@
+// The process-wide store of decoded images, keyed by the path exactly as the skin spells it.
 #include "gfx/ImageCache.h"
+
+#include <cstdio>
+
+#include "core/Globals.h"
+
+namespace {
+const unsigned CACHE_BUCKETS = 31;
+}
+
+ImageCache::ImageCache() : m_images(CACHE_BUCKETS) {}
+
+ImageCache::~ImageCache()
+{
+    // The map never owns its images, so they are released here rather than left to leak at exit.
+    WMap<WString, const char*, DLImage*, DLImage*>::Iterator it(&m_images);
+    WString path;
+    DLImage* image = nullptr;
+    while (it.hasNext()) {
+        it.next(path, image);
+        delete image;
+    }
+    m_images.clear();
+}
+
+DLImage* ImageCache::get(const char* path, int depth, bool keepAlpha)
+{
+    if (!path) {
+        printf("Could not load image %s\n", "");
+        return nullptr;
+    }
+    DLImage* image = nullptr;
+    if (m_images.get(path, image))
+        return image;
+
+    WString::Array speed;
+    if (gConfig.get("SPEED_LOADING", speed))
+        gCpuClock.apply(speed);
+
+    image = new DLImage;
+    if (image->loadPng(path, depth, keepAlpha)) {
+        m_images.set(path, image);
+        return image;
+    }
+    printf("Could not load image %s\n", path);
+    delete image;
+    return nullptr;
+}

@@ -7,6 +7,8 @@
 class ImageCache {
 public:
     ImageCache();
+    // Deletes the images: they live until the cache itself goes at process exit.
+    ~ImageCache();
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
 

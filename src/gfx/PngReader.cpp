@@ -1,1 +1,147 @@
+// Decodes a PNG file with libpng into a malloc block of 8-bit RGB or RGBA rows.
 #include "gfx/PngReader.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const int SIGNATURE_BYTES = 8;
+
+// One load at a time. The state lives at file scope so that it survives libpng's
+// long jump back into runDecoder() unchanged and can always be released.
+FILE* sFile;
+png_structp sPng;
+png_infop sInfo;
+png_bytep* sRows;
+unsigned char* sImage;
+int sWidth;
+int sHeight;
+int sChannels;
+
+void onPngError(png_structp png, png_const_charp message)
+{
+    fprintf(stderr, "libpng error: %s\n", message);
+    longjmp(png_jmpbuf(png), 1);
+}
+
+void releaseDecoder()
+{
+    if (sPng)
+        png_destroy_read_struct(&sPng, sInfo ? &sInfo : nullptr, nullptr);
+    sPng = nullptr;
+    sInfo = nullptr;
+    free(sRows);
+    sRows = nullptr;
+    free(sImage);
+    sImage = nullptr;
+    if (sFile)
+        fclose(sFile);
+    sFile = nullptr;
+}
+
+// Every libpng call that may fail happens in here, below runDecoder's setjmp.
+// Returns false for images refused before anything is allocated for them.
+bool decode()
+{
+    png_init_io(sPng, sFile);
+    png_set_sig_bytes(sPng, SIGNATURE_BYTES);
+    png_read_info(sPng, sInfo);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    png_get_IHDR(sPng, sInfo, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+    // Checked in 64 bits so that a forged header cannot wrap the product.
+    if (width == 0 || height == 0 || (unsigned long long)width * height > (unsigned long long)MAX_PNG_PIXELS)
+        return false;
+
+    if (bitDepth == 16)
+        png_set_strip_16(sPng);
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_expand(sPng);
+    if (bitDepth < 8)
+        png_set_expand(sPng);
+    if (png_get_valid(sPng, sInfo, PNG_INFO_tRNS))
+        png_set_expand(sPng);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(sPng);
+    png_set_interlace_handling(sPng);
+    png_read_update_info(sPng, sInfo);
+
+    png_get_IHDR(sPng, sInfo, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+    size_t rowBytes = png_get_rowbytes(sPng, sInfo);
+    int channels = png_get_channels(sPng, sInfo);
+
+    sImage = (unsigned char*)malloc(rowBytes * height);
+    sRows = (png_bytep*)malloc(sizeof(png_bytep) * height);
+    if (!sImage || !sRows)
+        png_error(sPng, "Visual PNG: out of memory");
+    for (png_uint_32 i = 0; i < height; i++)
+        sRows[i] = sImage + i * rowBytes;
+
+    png_read_image(sPng, sRows);
+    png_read_end(sPng, nullptr);
+
+    sWidth = (int)width;
+    sHeight = (int)height;
+    sChannels = channels;
+    return true;
+}
+
+// Kept free of locals so that nothing here is left undefined by the long jump.
+bool runDecoder()
+{
+    if (setjmp(png_jmpbuf(sPng)))
+        return false;
+    return decode();
+}
+
+} // namespace
+
+bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, int& channels)
+{
+    free(buffer);
+    buffer = nullptr;
+    if (!path)
+        return false;
+
+    sFile = fopen(path, "rb");
+    if (!sFile)
+        return false;
+
+    png_byte signature[SIGNATURE_BYTES];
+    if (fread(signature, 1, SIGNATURE_BYTES, sFile) != SIGNATURE_BYTES
+        || png_sig_cmp(signature, 0, SIGNATURE_BYTES) != 0) {
+        releaseDecoder();
+        return false;
+    }
+
+    sPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, nullptr);
+    if (!sPng) {
+        releaseDecoder();
+        return false;
+    }
+    sInfo = png_create_info_struct(sPng);
+    if (!sInfo) {
+        releaseDecoder();
+        return false;
+    }
+
+    if (!runDecoder()) {
+        releaseDecoder();
+        return false;
+    }
+
+    buffer = sImage;
+    sImage = nullptr;
+    width = sWidth;
+    height = sHeight;
+    channels = sChannels;
+    releaseDecoder();
+    return true;
+}
