@@ -36,6 +36,12 @@ public:
 
     Page& page(int index);
     int currentPage() const { return m_currentPage; }
+    // Shows another page; numbers outside the table are ignored.
+    void setCurrentPage(int index)
+    {
+        if (index >= 0 && index < PAGE_COUNT)
+            m_currentPage = index;
+    }
     const WString& baseDirectory() const { return m_baseDirectory; }
     int firstDelay() const { return m_firstDelay; }
     int repeatInterval() const { return m_repeatInterval; }
