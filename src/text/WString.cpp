@@ -63,6 +63,15 @@ WString WString::fromBytes(const char* p, unsigned long n)
     return s;
 }
 
+void WString::appendBytes(Array& items, const char* p, unsigned long n)
+{
+    // Same result as items.append(fromBytes(p, n)), without the temporary copy.
+    items.insertSlots(items.count(), 1);
+    WString& slot = items.at(items.count() - 1);
+    slot.m_text = allocText(n);
+    memcpy(slot.m_text, p, n);
+}
+
 void WString::adopt(char* block)
 {
     free(m_text);
@@ -315,16 +324,20 @@ WString WString::replace(const char* pattern, const char* replacement) const
     size_t replacementLength = strlen(replacement);
     const char* end = m_text + length;
 
-    size_t hits = 0;
-    for (const char* p = m_text;
-         (p = static_cast<const char*>(memmem(p, end - p, pattern, patternLength)));
-         p += patternLength)
-        hits++;
-    if (hits == 0)
-        return *this;
+    // The result is at most as long as the source when the replacement is not longer than the
+    // pattern: one pass into a block of the source's size. Otherwise count first, then fill.
+    size_t resultLength = length;
+    if (replacementLength > patternLength) {
+        size_t hits = 0;
+        for (const char* p = m_text;
+             (p = static_cast<const char*>(memmem(p, end - p, pattern, patternLength)));
+             p += patternLength)
+            hits++;
+        resultLength = length + hits * (replacementLength - patternLength);
+    }
 
     WString result;
-    result.m_text = allocText(length - hits * patternLength + hits * replacementLength);
+    result.m_text = allocText(resultLength);
     char* out = result.m_text;
     const char* start = m_text;
     for (const char* p; (p = static_cast<const char*>(memmem(start, end - start, pattern, patternLength)));
@@ -335,6 +348,10 @@ WString WString::replace(const char* pattern, const char* replacement) const
         out += replacementLength;
     }
     memcpy(out, start, end - start);
+    out += end - start;
+    *out = '\0';
+    if (static_cast<size_t>(out - result.m_text) < resultLength)
+        result.m_text = static_cast<char*>(realloc(result.m_text, out - result.m_text + 1));
     return result;
 }
 
@@ -353,10 +370,10 @@ WString::Array WString::split(const char* separator, int limit) const
         const char* hit = static_cast<const char*>(memmem(start, end - start, separator, separatorLength));
         if (!hit)
             break;
-        items.append(fromBytes(start, hit - start));
+        appendBytes(items, start, hit - start);
         start = hit + separatorLength;
     }
-    items.append(fromBytes(start, end - start));
+    appendBytes(items, start, end - start);
     return items;
 }
 
@@ -380,7 +397,7 @@ WString::Array WString::splitWords() const
         const char* start = p;
         while (*p && !isTrimSpace(*p))
             p++;
-        words.append(fromBytes(start, p - start));
+        appendBytes(words, start, p - start);
     }
 }
 
@@ -406,7 +423,7 @@ WString WString::join(const Array& items) const
     result.m_text = allocText(total);
     char* out = result.m_text;
     for (int i = 0; i < n; i++) {
-        if (i > 0) {
+        if (i > 0 && separatorLength > 0) {
             memcpy(out, m_text, separatorLength);
             out += separatorLength;
         }

@@ -79,6 +79,8 @@ public:
 private:
     // A present string holding the n bytes at p (n may be 0).
     static WString fromBytes(const char* p, unsigned long n);
+    // Appends a present item holding the n bytes at p to items.
+    static void appendBytes(Array& items, const char* p, unsigned long n);
     // Takes ownership of a malloc block.
     void adopt(char* block);
 
