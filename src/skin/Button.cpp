@@ -1,1 +1,162 @@
+// One page element: its statements, navigation actions and drawing of image, text, rect or list.
 #include "skin/Button.h"
+
+#include <cstdlib>
+
+#include "core/Globals.h"
+#include "core/Video.h"
+#include "gfx/DLImage.h"
+#include "skin/FileList.h"
+#include "skin/Page.h"
+
+namespace {
+
+const int NAV_LEFT = 1;
+const int NAV_RIGHT = 2;
+const int NAV_UP = 3;
+const int NAV_DOWN = 4;
+const int NAV_ACTIVATE = 5;
+const int NAV_PAGE_UP = 7;
+const int NAV_PAGE_DOWN = 8;
+const int NAVIGATION_TARGETS = 4;
+const int IMAGE_DEPTH = 15;
+
+// Argument counts each type needs before it draws anything.
+const int IMAGE_POSITION_ARGS = 2;
+const int TEXT_ARGS = 5;
+const int RECT_ARGS = 5;
+const int SELECTOR_ARGS = 4;
+
+int intArg(const WString::Array& args, int index)
+{
+    return atoi(args.at(index).printable());
+}
+
+WString::Array selectAction(const WString& slot)
+{
+    WString::Array words;
+    words.append(WString("select"));
+    words.append(slot);
+    return words;
+}
+
+} // namespace
+
+Button::Button() : m_list(nullptr), m_image(nullptr), m_imageAlt(nullptr), m_prepared(0) {}
+
+Button::~Button()
+{
+    delete m_list;
+}
+
+int Button::parseStatement(const WString& key, const WString::Array& values)
+{
+    if (key == "TYPE") {
+        if (values.count() < 1)
+            return 0;
+        m_type = values.at(0);
+        m_typeArgs = values;
+        m_typeArgs.removeRange(0, 1);
+    } else if (key == "NAVIGATION") {
+        WString::Array* targets[NAVIGATION_TARGETS] = {&m_onLeft, &m_onRight, &m_onUp, &m_onDown};
+        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
+            *targets[i] = selectAction(values.at(i));
+    } else if (key == "LEFT") {
+        m_onLeft = values;
+    } else if (key == "RIGHT") {
+        m_onRight = values;
+    } else if (key == "UP") {
+        m_onUp = values;
+    } else if (key == "DOWN") {
+        m_onDown = values;
+    } else if (key == "ACTION") {
+        m_onAction = values;
+    } else if (key == "OPTIONS") {
+        if (values.count() < 1)
+            return 0;
+        WString::Array rest(values);
+        rest.removeRange(0, 1);
+        m_options.set(values.at(0).printable(), rest);
+    } else {
+        return 0;
+    }
+    return 1;
+}
+
+void Button::handleInput(WString::Array& action, int& nav)
+{
+    if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
+                   nav == NAV_PAGE_DOWN))
+        m_list->handleInput(action, nav);
+    const WString::Array* words = nullptr;
+    switch (nav) {
+    case NAV_LEFT: words = &m_onLeft; break;
+    case NAV_RIGHT: words = &m_onRight; break;
+    case NAV_UP: words = &m_onUp; break;
+    case NAV_DOWN: words = &m_onDown; break;
+    case NAV_ACTIVATE: words = &m_onAction; break;
+    default: return;
+    }
+    action = *words;
+    nav = 0;
+}
+
+void Button::prepare()
+{
+    if (m_prepared)
+        return;
+    const int argCount = m_typeArgs.count();
+    if (m_type == "image") {
+        if (argCount > 2)
+            m_image = gImageCache.get(m_typeArgs.at(2).printable(), IMAGE_DEPTH, true);
+        if (argCount > 3)
+            m_imageAlt = gImageCache.get(m_typeArgs.at(3).printable(), IMAGE_DEPTH, true);
+    } else if (m_type == "selector" && argCount >= SELECTOR_ARGS) {
+        m_list = new FileList(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), intArg(m_typeArgs, 2),
+                              intArg(m_typeArgs, 3), m_options);
+    }
+    m_prepared = 1;
+}
+
+void Button::draw(bool isSelected)
+{
+    prepare();
+    const int argCount = m_typeArgs.count();
+    if (m_type == "image") {
+        if (argCount < IMAGE_POSITION_ARGS)
+            return;
+        // With two pictures the first is the selected look; a single picture shows in both states.
+        DLImage* shown = nullptr;
+        if (m_image && (isSelected || !m_imageAlt))
+            shown = m_image;
+        else if (!isSelected && m_imageAlt)
+            shown = m_imageAlt;
+        if (shown)
+            shown->blitAlpha(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1));
+    } else if (m_type == "text") {
+        if (argCount < TEXT_ARGS)
+            return;
+        gFont.setColour(parseColour(m_typeArgs.at(isSelected ? 3 : 2)));
+        WString level;
+        level.format("%i", gBattery.read());
+        const WString text = m_typeArgs.at(4).replace("%battery%", level.text());
+        gFont.drawText(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), text.printable());
+    } else if (m_type == "rect") {
+        if (argCount < RECT_ARGS)
+            return;
+        const int left = intArg(m_typeArgs, 0), top = intArg(m_typeArgs, 1);
+        const int right = intArg(m_typeArgs, 2), bottom = intArg(m_typeArgs, 3);
+        // Rectangles are not clipped: one reaching off the screen is skipped whole.
+        if (left > right || top > bottom || left < 0 || top < 0 || right >= Video::WIDTH ||
+            bottom >= Video::HEIGHT)
+            return;
+        const uint16_t pixel = parseColour(m_typeArgs.at(4));
+        for (int y = top; y <= bottom; y++) {
+            uint16_t* row = Video::screen + y * Video::WIDTH;
+            for (int x = left; x <= right; x++)
+                row[x] = pixel;
+        }
+    } else if (m_list) {
+        m_list->draw(isSelected);
+    }
+}

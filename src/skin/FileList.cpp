@@ -1,1 +1,309 @@
+// Directory browser of a "selector" button: listing, sorting, drawing and Trevandel.dat handling.
 #include "skin/FileList.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <vector>
+
+#include "config/Config.h"
+#include "config/ConfigReader.h"
+#include "core/Globals.h"
+#include "skin/Page.h"
+
+namespace {
+
+const int NAV_UP = 3;
+const int NAV_DOWN = 4;
+const int NAV_ACTIVATE = 5;
+const int NAV_PAGE_UP = 7;
+const int NAV_PAGE_DOWN = 8;
+
+const uint16_t DEFAULT_CURSOR_COLOUR = 0xFFDF;
+const uint16_t DEFAULT_CURSOR_IDLE_COLOUR = 0x7BCF;
+const int MAX_COLOUR_OPTIONS = 3;
+const char* const DAT_FILE_NAME = "Trevandel.dat";
+const char* const PARENT_ENTRY = "../";
+
+// The sort moves the WString handles as raw bytes; that is only sound while a WString is one pointer.
+static_assert(sizeof(WString) == sizeof(char*), "WString must stay a single pointer");
+
+bool endsWithSlash(const char* text, size_t length)
+{
+    return length > 0 && text[length - 1] == '/';
+}
+
+bool endsWithSlash(const WString& text)
+{
+    const char* t = text.printable();
+    return endsWithSlash(t, strlen(t));
+}
+
+void clearArray(WString::Array& items)
+{
+    if (items.count() > 0)
+        items.removeRange(0, items.count());
+}
+
+} // namespace
+
+FileList::FileList(int left, int top, int right, int bottom, Config& options)
+    : m_left(left),
+      m_top(top),
+      m_right(right),
+      m_bottom(bottom),
+      m_colour(0),
+      m_cursorColour(DEFAULT_CURSOR_COLOUR),
+      m_cursorIdleColour(DEFAULT_CURSOR_IDLE_COLOUR),
+      m_cursor(0),
+      m_rows(0),
+      m_listType(ALL),
+      m_cwd("/")
+{
+    // Without a glyph sheet the line height is 0: the window then has no rows.
+    const int lineHeight = gFont.lineHeight();
+    if (lineHeight > 0 && bottom > top)
+        m_rows = (bottom - top) / lineHeight;
+
+    WString::Array colours;
+    if (options.get("color", colours)) {
+        uint16_t* targets[MAX_COLOUR_OPTIONS] = {&m_colour, &m_cursorColour, &m_cursorIdleColour};
+        for (int i = 0; i < MAX_COLOUR_OPTIONS && i < colours.count(); i++)
+            *targets[i] = parseColour(colours.at(i));
+    }
+    WString::Array startDir;
+    if (options.get("startdir", startDir) && startDir.count() == 1)
+        m_cwd = startDir.at(0);
+    WString::Array type;
+    if (options.get("type", type) && type.count() == 1) {
+        if (type.at(0) == "dir")
+            m_listType = DIRECTORIES;
+        else if (type.at(0) == "file")
+            m_listType = FILES;
+    }
+    if (!options.get("filter", m_filters) || m_filters.count() == 0) {
+        clearArray(m_filters);
+        m_filters.append(WString(""));
+    }
+    scan(m_cwd, m_filters, m_entries, m_listType);
+}
+
+void FileList::scan(const WString& directory, const WString::Array& endings, WString::Array& into,
+                    int type)
+{
+    const char* dirPath = directory.printable();
+    DIR* dir = opendir(dirPath);
+    if (dir) {
+        const size_t dirLength = strlen(dirPath);
+        // Room for the directory, a name (at most NAME_MAX bytes), a "/" and the terminator.
+        std::vector<char> path(dirLength + NAME_MAX + 2);
+        memcpy(path.data(), dirPath, dirLength);
+        char* const nameInPath = path.data() + dirLength;
+
+        // readdir's own entry types can stand in for a status query per entry only when such a
+        // query could succeed: the path must be a directory with a trailing "/" and search
+        // permission, which one query of "." settles for all entries.
+        struct stat status;
+        bool trustTypes = false;
+        if (endsWithSlash(dirPath, dirLength)) {
+            memcpy(nameInPath, ".", 2);
+            trustTypes = stat(path.data(), &status) == 0;
+        }
+
+        const int endingCount = endings.count();
+        const bool everything = endingCount == 1 && endings.at(0) == "*";
+        std::vector<size_t> endingLengths(endingCount);
+        for (int i = 0; i < endingCount; i++)
+            endingLengths[i] = strlen(endings.at(i).printable());
+
+        struct dirent* entry;
+        while ((entry = readdir(dir)) != nullptr) {
+            const char* name = entry->d_name;
+            if (strcmp(name, ".") == 0)
+                continue;
+            const size_t nameLength = strlen(name);
+            bool isDirectory;
+            // Links, unknown types and paths too long for the kernel still need the query.
+            if (!trustTypes || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK ||
+                dirLength + nameLength + 1 > PATH_MAX) {
+                memcpy(nameInPath, name, nameLength + 1);
+                if (stat(path.data(), &status) != 0)
+                    continue;
+                isDirectory = S_ISDIR(status.st_mode);
+            } else {
+                isDirectory = entry->d_type == DT_DIR;
+            }
+
+            if (isDirectory) {
+                if (type == FILES)
+                    continue;
+                if (type == DIRECTORIES) {
+                    if (strcmp(name, "..") != 0)
+                        into.append(WString(name));
+                    continue;
+                }
+                char withSlash[NAME_MAX + 2];
+                memcpy(withSlash, name, nameLength);
+                withSlash[nameLength] = '/';
+                withSlash[nameLength + 1] = '\0';
+                into.append(WString(withSlash));
+                continue;
+            }
+            if (type == DIRECTORIES)
+                continue;
+            if (everything) {
+                into.append(WString(name));
+                continue;
+            }
+            for (int i = 0; i < endingCount; i++) {
+                const size_t endingLength = endingLengths[i];
+                // An ending longer than the name would have to equal it, which cannot be.
+                if (endingLength <= nameLength &&
+                    memcmp(name + nameLength - endingLength, endings.at(i).printable(),
+                           endingLength) == 0)
+                    into.append(WString(name));
+            }
+        }
+        closedir(dir);
+    }
+    if (into.count() > 1)
+        qsort(into.items(), into.count(), sizeof(WString), compareEntries);
+}
+
+int FileList::compareEntries(const void* a, const void* b)
+{
+    const char* first = static_cast<const WString*>(a)->printable();
+    const char* second = static_cast<const WString*>(b)->printable();
+    const bool firstIsDir = endsWithSlash(first, strlen(first));
+    const bool secondIsDir = endsWithSlash(second, strlen(second));
+    if (firstIsDir != secondIsDir)
+        return firstIsDir ? -1 : 1;
+    return strcasecmp(first, second);
+}
+
+void FileList::draw(bool isSelected)
+{
+    const int lineHeight = gFont.lineHeight();
+    const int cursorLine = m_rows / 2;
+    for (int i = 0; i < m_rows; i++) {
+        const int index = i + m_cursor - cursorLine;
+        if (index < 0 || index >= m_entries.count())
+            continue;
+        uint16_t colour = m_colour;
+        if (i == cursorLine)
+            colour = isSelected ? m_cursorColour : m_cursorIdleColour;
+        gFont.setColour(colour);
+        gFont.drawText(m_left, m_top + i * lineHeight, m_entries.at(index).printable());
+    }
+}
+
+WString FileList::currentEntry() const
+{
+    if (m_cursor < 0 || m_cursor >= m_entries.count())
+        return WString("");
+    return m_entries.at(m_cursor);
+}
+
+WString FileList::currentDirectory() const
+{
+    return m_datAction.count() > 0 ? m_datDirectory : m_cwd;
+}
+
+void FileList::handleInput(WString::Array& action, int& nav)
+{
+    const int last = m_entries.count() - 1;
+    if (nav == NAV_UP && m_cursor > 0) {
+        m_cursor--;
+        nav = 0;
+    } else if (nav == NAV_DOWN && m_cursor < last) {
+        m_cursor++;
+        nav = 0;
+    } else if (nav == NAV_PAGE_UP && m_cursor > 0) {
+        m_cursor -= m_rows / 2;
+        if (m_cursor < 0)
+            m_cursor = 0;
+        nav = 0;
+    } else if (nav == NAV_PAGE_DOWN && m_cursor < last) {
+        m_cursor += m_rows / 2;
+        if (m_cursor > last)
+            m_cursor = last;
+        nav = 0;
+    } else if (nav == NAV_ACTIVATE) {
+        const WString entry = currentEntry();
+        if (endsWithSlash(entry)) {
+            changeDir(entry);
+            nav = 0;
+        } else if (m_datAction.count() > 0) {
+            action = m_datAction;
+            nav = 0;
+            if (action.count() > 1 && action.at(0) == "exec") {
+                gCpuClock.apply(m_datSpeed);
+                for (int i = 1; i < action.count(); i++)
+                    action.at(i) = action.at(i).replace("%cwd%", m_cwd.printable());
+            }
+        }
+    }
+}
+
+void FileList::changeDir(const WString& name)
+{
+    const bool goingUp = name == PARENT_ENTRY;
+    WString leftName;
+    if (goingUp) {
+        if (m_cwd.length() > 0) {
+            const int p = m_cwd.left(m_cwd.length() - 1).findLastChar('/');
+            if (p >= 0) {
+                leftName = m_cwd.mid(p + 1);
+                m_cwd = m_cwd.left(p + 1);
+            }
+        }
+    } else {
+        m_cwd.append(name);
+    }
+    printf("Changed to %s\n", m_cwd.printable());
+
+    if (!goingUp) {
+        ConfigReader dat((m_cwd + DAT_FILE_NAME).printable());
+        if (dat.isOpen()) {
+            m_datDirectory = m_cwd;
+            // The dat file's endings serve this one listing; none at all lists only directories.
+            WString::Array datFilters;
+            WString key;
+            WString::Array values;
+            while (dat.next(key, values)) {
+                if (key == "FILTER") {
+                    datFilters = values;
+                } else if (key == "DIRECTORY") {
+                    if (values.count() > 0)
+                        m_datDirectory = values.at(0).replace("%cwd%", m_cwd.printable());
+                } else if (key == "ACTION") {
+                    m_datAction = values;
+                } else if (key == "SPEED") {
+                    m_datSpeed = values;
+                }
+            }
+            clearArray(m_entries);
+            m_cursor = 0;
+            scan(m_datDirectory, datFilters, m_entries, ALL);
+            return;
+        }
+    }
+
+    clearArray(m_datAction);
+    clearArray(m_entries);
+    m_cursor = 0;
+    scan(m_cwd, m_filters, m_entries, m_listType);
+    if (goingUp && !leftName.isAbsent()) {
+        for (int i = 0; i < m_entries.count(); i++) {
+            if (m_entries.at(i) == leftName) {
+                m_cursor = i;
+                break;
+            }
+        }
+    }
+}

@@ -1,1 +1,192 @@
+// One screen of the skin: background drawing, button statements, input and list variables.
 #include "skin/Page.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "config/Config.h"
+#include "core/Globals.h"
+#include "core/Video.h"
+#include "gfx/DLImage.h"
+#include "skin/Button.h"
+#include "skin/FileList.h"
+
+namespace {
+
+// Colour given to any text that is not exactly six characters long.
+const uint16_t BAD_COLOUR = 0xD431;
+const int COLOUR_TEXT_LENGTH = 6;
+// Gradient rows are weighted over 239 steps, so row 239 is exactly the bottom colour.
+const int GRADIENT_STEPS = 239;
+const int BACK_NAV = 6;
+const int IMAGE_DEPTH = 15;
+
+uint16_t packRgb(long r, long g, long b)
+{
+    return (uint16_t)(((r & 0xF8) << 8) | ((g & 0xF8) << 3) | ((b & 0xF8) >> 3));
+}
+
+long hexField(const char* text)
+{
+    char field[3] = {text[0], text[1], '\0'};
+    return strtol(field, nullptr, 16);
+}
+
+void fillScreen(uint16_t pixel)
+{
+    uint16_t* p = Video::screen;
+    for (int i = 0; i < Video::WIDTH * Video::HEIGHT; i++)
+        p[i] = pixel;
+}
+
+void drawGradient(uint16_t top, uint16_t bottom)
+{
+    const int tr = (top >> 11) & 31, tg = (top >> 6) & 31, tb = top & 31;
+    const int br = (bottom >> 11) & 31, bg = (bottom >> 6) & 31, bb = bottom & 31;
+    for (int y = 0; y < Video::HEIGHT; y++) {
+        const int w = GRADIENT_STEPS - y;
+        const long red = (long)(tr * w + br * y) * 8 / GRADIENT_STEPS;
+        const long green = (long)(tg * w + bg * y) * 8 / GRADIENT_STEPS;
+        const long blue = (long)(tb * w + bb * y) * 8 / GRADIENT_STEPS;
+        const uint16_t pixel = packRgb(red, green, blue);
+        uint16_t* row = Video::screen + y * Video::WIDTH;
+        for (int x = 0; x < Video::WIDTH; x++)
+            row[x] = pixel;
+    }
+}
+
+WString::Array dropFirst(const WString::Array& values)
+{
+    WString::Array rest(values);
+    if (rest.count() > 0)
+        rest.removeRange(0, 1);
+    return rest;
+}
+
+} // namespace
+
+uint16_t parseColour(const WString& text)
+{
+    if (text.isAbsent() || text.length() != COLOUR_TEXT_LENGTH)
+        return BAD_COLOUR;
+    const char* t = text.text();
+    return packRgb(hexField(t), hexField(t + 2), hexField(t + 4));
+}
+
+Page::Page()
+    : m_prepared(0), m_backgroundImage(nullptr), m_selected(0), m_parseSlot(-1)
+{
+    for (int i = 0; i < SLOT_COUNT; i++)
+        m_buttons[i] = nullptr;
+}
+
+Page::~Page()
+{
+    for (int i = 0; i < SLOT_COUNT; i++)
+        delete m_buttons[i];
+}
+
+int Page::parseStatement(const WString& key, const WString::Array& values)
+{
+    if (key == "BACKGROUND") {
+        if (values.count() < 1)
+            return 0;
+        m_backgroundType = values.at(0);
+        m_backgroundArgs = dropFirst(values);
+        return 1;
+    }
+    if (key == "BUTTON") {
+        if (values.count() < 1)
+            return 0;
+        m_parseSlot = atoi(values.at(0).printable());
+        return 1;
+    }
+    if (key == "RETURN") {
+        m_returnAction = values;
+        return 1;
+    }
+    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT)
+        return 0;
+    if (!m_buttons[m_parseSlot])
+        m_buttons[m_parseSlot] = new Button();
+    return m_buttons[m_parseSlot]->parseStatement(key, values);
+}
+
+void Page::handleInput(WString::Array& action, int& nav)
+{
+    if (m_buttons[m_selected])
+        m_buttons[m_selected]->handleInput(action, nav);
+    if (nav == BACK_NAV) {
+        action = m_returnAction;
+        nav = 0;
+    }
+    if (action.count() == 0)
+        return;
+    const WString& verb = action.at(0);
+    if (verb == "exec" || verb == "config") {
+        exportListVariables(action);
+    } else if (verb == "select" && action.count() == 2) {
+        const int slot = atoi(action.at(1).printable());
+        if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
+            m_selected = slot;
+    }
+}
+
+void Page::exportListVariables(WString::Array& action)
+{
+    if (action.count() <= 2)
+        return;
+    for (int j = 0; j < SLOT_COUNT; j++) {
+        if (!m_buttons[j] || !m_buttons[j]->list())
+            continue;
+        const FileList* list = m_buttons[j]->list();
+        const WString entry = list->currentEntry();
+        const WString directory = list->currentDirectory();
+        WString entryName, directoryName, pathName;
+        entryName.format("%i", j);
+        directoryName.format("p%i", j);
+        pathName.format("P%i", j);
+        Config variables;
+        variables.setString(entryName.text(), entry);
+        variables.setString(directoryName.text(), directory);
+        variables.setString(pathName.text(), directory + entry);
+        for (int i = 1; i < action.count(); i++) {
+            WString expanded = variables.expand(action.at(i));
+            // Expansion can yield an absent text; the launcher prints words, so keep them present.
+            action.at(i) = expanded.isAbsent() ? WString("") : expanded;
+        }
+    }
+}
+
+void Page::prepare()
+{
+    if (m_prepared)
+        return;
+    if (m_backgroundType == "image" && m_backgroundArgs.count() >= 1)
+        m_backgroundImage = gImageCache.get(m_backgroundArgs.at(0).printable(), IMAGE_DEPTH, false);
+    m_prepared = 1;
+}
+
+void Page::drawBackground()
+{
+    const int argCount = m_backgroundArgs.count();
+    if (m_backgroundType == "image" && m_backgroundImage) {
+        m_backgroundImage->blit(0, 0);
+    } else if (m_backgroundType == "color" && argCount == 1) {
+        fillScreen(parseColour(m_backgroundArgs.at(0)));
+    } else if (m_backgroundType == "gradient" && argCount == 2) {
+        drawGradient(parseColour(m_backgroundArgs.at(0)), parseColour(m_backgroundArgs.at(1)));
+    } else {
+        fillScreen(0);
+    }
+}
+
+void Page::draw()
+{
+    prepare();
+    drawBackground();
+    for (int j = 0; j < SLOT_COUNT; j++) {
+        if (m_buttons[j])
+            m_buttons[j]->draw(j == m_selected);
+    }
+}

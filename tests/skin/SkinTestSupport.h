@@ -1,0 +1,193 @@
+// Shared helpers for the skin tests: a screen buffer, generated PNGs and font, temporary trees.
+#pragma once
+
+#include <ftw.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/Globals.h"
+#include "core/Video.h"
+
+namespace skintest {
+
+// Glyph sheet geometry: every printable character is a solid block this wide and tall.
+const int GLYPH_WIDTH = 2;
+const int LINE_HEIGHT = 4;
+
+// Points Video::screen at a private buffer so drawing can be read back.
+class ScreenBuffer {
+public:
+    ScreenBuffer() : m_pixels(Video::WIDTH * Video::HEIGHT, 0), m_saved(Video::screen)
+    {
+        Video::screen = m_pixels.data();
+    }
+    ~ScreenBuffer() { Video::screen = m_saved; }
+    uint16_t at(int x, int y) const { return m_pixels[y * Video::WIDTH + x]; }
+    void fill(uint16_t pixel) { m_pixels.assign(m_pixels.size(), pixel); }
+    int countOf(uint16_t pixel) const
+    {
+        int n = 0;
+        for (uint16_t p : m_pixels)
+            n += p == pixel;
+        return n;
+    }
+    // Length of the run of pixels equal to pixel starting at (x, y) and going right.
+    int runFrom(int x, int y, uint16_t pixel) const
+    {
+        int n = 0;
+        while (x + n < Video::WIDTH && at(x + n, y) == pixel)
+            n++;
+        return n;
+    }
+
+private:
+    std::vector<uint16_t> m_pixels;
+    uint16_t* m_saved;
+};
+
+// Writes an 8-bit RGBA PNG from width * height * 4 samples.
+inline bool writeRgbaPng(const std::string& path, int width, int height,
+                         const std::vector<uint8_t>& rgba)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; y++)
+        png_write_row(png, rgba.data() + (size_t)y * width * 4);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return fclose(file) == 0;
+}
+
+// A single-colour opaque RGBA image.
+inline bool writeSolidPng(const std::string& path, int width, int height, uint8_t r, uint8_t g,
+                          uint8_t b)
+{
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < width * height; i++) {
+        rgba.push_back(r);
+        rgba.push_back(g);
+        rgba.push_back(b);
+        rgba.push_back(255);
+    }
+    return writeRgbaPng(path, width, height, rgba);
+}
+
+inline int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return remove(path);
+}
+
+// A temporary directory removed with its contents at the end of the test.
+class TempDir {
+public:
+    TempDir()
+    {
+        char pattern[] = "/tmp/trevandel-skin-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        m_path = made ? std::string(made) + "/" : std::string();
+    }
+    ~TempDir()
+    {
+        if (!m_path.empty())
+            nftw(m_path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+    // Always ends in "/".
+    const std::string& path() const { return m_path; }
+    void makeDir(const std::string& relative) const { mkdir((m_path + relative).c_str(), 0755); }
+    void writeFile(const std::string& relative, const std::string& content = "") const
+    {
+        FILE* f = fopen((m_path + relative).c_str(), "wb");
+        ASSERT_NE(f, nullptr) << relative;
+        fwrite(content.data(), 1, content.size(), f);
+        fclose(f);
+    }
+
+private:
+    std::string m_path;
+};
+
+// Loads a generated glyph sheet into gFont once: each of the characters 33..126 is a solid
+// GLYPH_WIDTH x LINE_HEIGHT block, so drawn text can be measured in pixels.
+inline void loadTestFont()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    const int glyphs = 126 - 33 + 1;
+    const int width = 1 + glyphs * GLYPH_WIDTH + 1;
+    const int height = LINE_HEIGHT + 1;
+    std::vector<uint8_t> rgba((size_t)width * height * 4, 0);
+    auto setWhite = [&](int x, int y) {
+        uint8_t* p = &rgba[((size_t)y * width + x) * 4];
+        p[0] = p[1] = p[2] = 255;
+    };
+    for (size_t i = 3; i < rgba.size(); i += 4)
+        rgba[i] = 255;
+    for (int g = 1; g <= glyphs; g++)
+        setWhite(1 + g * GLYPH_WIDTH, 0);
+    for (int y = 1; y < height; y++)
+        for (int x = 1; x < 1 + glyphs * GLYPH_WIDTH; x++)
+            setWhite(x, y);
+    char pattern[] = "/tmp/trevandel-font-XXXXXX";
+    const int fd = mkstemp(pattern);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_TRUE(writeRgbaPng(pattern, width, height, rgba));
+    testing::internal::CaptureStdout();
+    const bool ok = gFont.load(pattern);
+    testing::internal::GetCapturedStdout();
+    unlink(pattern);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(gFont.lineHeight(), LINE_HEIGHT);
+    loaded = true;
+}
+
+inline std::vector<std::string> toStrings(const WString::Array& items)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < items.count(); i++)
+        out.push_back(items.at(i).printable());
+    return out;
+}
+
+inline WString::Array words(const std::vector<std::string>& items)
+{
+    WString::Array out;
+    for (const std::string& item : items)
+        out.append(WString(item.c_str()));
+    return out;
+}
+
+// Runs fn with standard output captured and returns what it printed.
+template <class Fn>
+std::string captureStdout(Fn fn)
+{
+    fflush(stdout);
+    testing::internal::CaptureStdout();
+    fn();
+    fflush(stdout);
+    return testing::internal::GetCapturedStdout();
+}
+
+} // namespace skintest
