@@ -379,6 +379,12 @@ WString::Array WString::split(const char* separator, int limit) const
 
 WString::Array WString::split(char separator, int limit) const
 {
+    // findChar never finds the NUL, so it splits nothing: one present item.
+    if (separator == '\0') {
+        Array items;
+        items.append(m_text ? *this : fromBytes("", 0));
+        return items;
+    }
     char text[2] = {separator, '\0'};
     return split(text, limit);
 }

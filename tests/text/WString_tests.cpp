@@ -442,6 +442,8 @@ TEST(WString, SplitOnCharacter)
 {
     expectItems(WString("x=1=2").split('=', 1), {"x", "1=2"});
     expectItems(WString("a,,b,").split(','), {"a", "", "b", ""});
+    expectItems(absent().split('\0'), {""});
+    expectItems(WString("ab").split('\0'), {"ab"});
 }
 
 TEST(WString, SplitWords)
