@@ -52,6 +52,19 @@ static WString joinForFile(const WString::Array& values)
     return joined;
 }
 
+// The upper-cased key the reader would take from a trimmed line; absent for comments and
+// lines that are no statement.
+static WString statementKeyOf(const WString& trimmed)
+{
+    bool comment = trimmed.length() >= 2 && trimmed.at(0) == '/' && trimmed.at(1) == '/';
+    int equals = trimmed.findChar('=');
+    if (comment || equals <= 0)
+        return WString();
+    WString key = trimmed.left(equals);
+    key.toUpper();
+    return key;
+}
+
 static bool writeText(FILE* stream, const WString& text)
 {
     size_t length = static_cast<size_t>(text.length());
@@ -109,7 +122,12 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
     WString prefix = key + "=";
     int prefixLength = prefix.length();
     WString joined = joinForFile(values);
+    WString readKey = key;
+    readKey.toUpper();
     bool written = false;
+    // A kept line that reads as the same key (say "skin=" for "SKIN") after the last replaced
+    // one would win on the next load; the statement then goes at the end as well.
+    bool shadowed = false;
     bool ok = true;
     for (int i = 0; ok && i < lines.count(); i++) {
         const WString& line = lines.at(i);
@@ -118,11 +136,14 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
         if (trimmed.left(prefixLength) == prefix) {
             ok = writeLine(stream, prefix, joined);
             written = true;
+            shadowed = false;
         } else {
             ok = writeLine(stream, line, WString());
+            if (statementKeyOf(trimmed) == readKey)
+                shadowed = true;
         }
     }
-    if (ok && !written)
+    if (ok && (!written || shadowed))
         ok = writeLine(stream, prefix, joined);
     ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
     ok = (fclose(stream) == 0) && ok;

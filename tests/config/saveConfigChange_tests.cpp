@@ -44,6 +44,9 @@ TEST(saveConfigChange, WritesTheExactNewContent)
         {"SKIN =x", "SKIN", {"dark"}, "SKIN =x\nSKIN=dark\n"},
         {"skin=concept", "SKIN", {"dark"}, "skin=concept\nSKIN=dark\n"},
         {"SKINNY=1", "SKIN", {"dark"}, "SKINNY=1\nSKIN=dark\n"},
+        {"SKIN=a\n  Skin=b\nX=1", "SKIN", {"dark"}, "SKIN=dark\n  Skin=b\nX=1\nSKIN=dark\n"},
+        {"Skin=a\nSKIN=b\n//skin=c", "SKIN", {"dark"}, "Skin=a\nSKIN=dark\n//skin=c\n"},
+        {"skin=a\nSKIN=b", "skin", {"dark"}, "skin=dark\nSKIN=b\nskin=dark\n"},
         {"K=1", "K", {}, "K=\n"},
         {"K=1", "K", {""}, "K=\n"},
         {"K=1", "K", {nullptr}, "K=\n"},
@@ -71,7 +74,8 @@ TEST(saveConfigChange, ValuesReadBackUnchanged)
 {
     SaveFiles files;
     ASSERT_TRUE(files.dir.ok());
-    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\nLIST=old\n"));
+    ASSERT_TRUE(writeFile(files.config, "SKIN=concept\nLIST=old\n  skin=shadow\n"));
+    ASSERT_TRUE(files.save("SKIN", {"dark"}));
     ASSERT_TRUE(files.save("LIST", {"a,b", "trailing ", " leading", "", "x\ty"}));
     ASSERT_TRUE(files.save("ONE", {"only,one"}));
 
@@ -82,7 +86,7 @@ TEST(saveConfigChange, ValuesReadBackUnchanged)
     expectValues({"a,b", "trailing ", " leading", "", "x\ty"}, values, "LIST");
     ASSERT_TRUE(config.get("ONE", values));
     expectValues({"only,one"}, values, "ONE");
-    EXPECT_STREQ("concept", config.lookup("SKIN", nullptr).printable());
+    EXPECT_STREQ("dark", config.lookup("SKIN", nullptr).printable());
 }
 
 TEST(saveConfigChange, RefusesWhatCannotBeWrittenFaithfully)
