@@ -4,7 +4,7 @@ SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz screenshots clean
 
 all: build
 
@@ -53,3 +53,18 @@ fuzz:
 	  grep -E '^#[0-9]+ +DONE|^Done [0-9]+ runs' $(FUZZ_BUILD)/fuzz_$$t.log; \
 	  if [ $$status -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; fi; \
 	done
+
+# Regenerates the README's screenshots from a scratch copy of the application directory.
+SHOT_DIR := docs/screenshots
+
+screenshots: build
+	@rm -rf $(BUILD)/shot-app && cp -r $(BUILD)/app $(BUILD)/shot-app && mkdir -p $(SHOT_DIR)
+	@for skin in concept paper; do \
+	  sed -i "s/^SKIN=.*/SKIN=$$skin/" $(BUILD)/shot-app/Trevandel.cfg; \
+	  for page in 0 1 2 3; do \
+	    $(BUILD)/app/trevandel-shot --app $(abspath $(BUILD)/shot-app) --page $$page --double \
+	      --out $(SHOT_DIR)/$$skin-$$page.png > /dev/null || exit 1; \
+	  done; \
+	done
+	@rm -rf $(BUILD)/shot-app
+	@echo "Screenshots written to $(SHOT_DIR)/"
