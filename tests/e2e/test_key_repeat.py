@@ -1,0 +1,77 @@
+#!/usr/bin/python3
+"""Auto-repeat of a held direction: one code at the press, a long first delay, then a fast stream."""
+
+import time
+
+import harness
+
+SKIN = """\
+PAGE=0
+BACKGROUND=color,000000
+BUTTON=0
+TYPE=rect,10,10,20,20,FFFFFF
+DOWN=exec,,rep
+ACTION=exec,,act
+"""
+
+CFG = "SKIN=repeat\n"
+REPEAT_LINE = "Action is exec----rep"
+
+
+class KeyRepeat(harness.LauncherTestCase):
+
+    def repeat_times(self, launcher, since=0.0):
+        return [t for t, text in launcher.timed_lines() if text == REPEAT_LINE and t >= since]
+
+    def hold_down_for(self, launcher, seconds):
+        """Hold the stick down; returns the times of the repeat lines it produced."""
+        before = time.monotonic()
+        self.hold("down")
+        time.sleep(seconds)
+        self.release("down")
+        # Let output already produced arrive, then make sure the stream has stopped.
+        time.sleep(0.4)
+        times = self.repeat_times(launcher, before)
+        time.sleep(0.4)
+        self.assertEqual(len(self.repeat_times(launcher, before)), len(times),
+                         "repeats went on after the release")
+        return times
+
+    def check_held_series(self, times, held_seconds):
+        self.assertGreaterEqual(len(times), 15, "too few repeats in %.1f s: %d" % (held_seconds, len(times)))
+        self.assertLessEqual(len(times), 60, "too many repeats in %.1f s: %d" % (held_seconds, len(times)))
+        first_gap = times[1] - times[0]
+        self.assertGreaterEqual(first_gap, 0.2, "first repeat came after %.3f s" % first_gap)
+        self.assertLessEqual(first_gap, 1.0, "first repeat came after %.3f s" % first_gap)
+        # Later repeats come much faster than the first one.
+        later = sorted(b - a for a, b in zip(times[1:], times[2:]))
+        median = later[len(later) // 2]
+        self.assertLess(median, first_gap / 2, "median later gap %.3f s, first %.3f s" % (median, first_gap))
+
+    def test_held_direction_repeats_and_restarts_after_release(self):
+        app = self.make_app(CFG, {"repeat": SKIN})
+        launcher = self.start(app)
+        self.wait_for_pixels({(15, 15): 0xFFDF, (0, 0): 0}, what="first frame")
+
+        first = self.hold_down_for(launcher, 1.5)
+        self.check_held_series(first, 1.5)
+        # Each repeat runs the whole action: one RUN line per action line.
+        self.assertEqual(launcher.lines().count("RUN00: rep"), len(first))
+
+        second = self.hold_down_for(launcher, 1.5)
+        self.check_held_series(second, 1.5)
+
+        # A button that is not a direction acts once per press, however long it is held.
+        self.hold("b")
+        time.sleep(0.8)
+        self.release("b")
+        launcher.wait_for_exact("Action is exec----act")
+        time.sleep(0.3)
+        self.assertEqual(launcher.lines().count("Action is exec----act"), 1)
+
+        self.press("escape")
+        self.assertExits(launcher, 0)
+
+
+if __name__ == "__main__":
+    harness.main()
