@@ -3,7 +3,29 @@
 
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+FILE* openRegularFile(const char* path)
+{
+    if (!path)
+        return nullptr;
+    // O_NONBLOCK keeps open() itself from waiting for a FIFO's writer; it is harmless on a
+    // regular file, where reads never block.
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* stream = fdopen(fd, "rb");
+    if (!stream)
+        ::close(fd);
+    return stream;
+}
 
 InputFile::InputFile() : m_stream(nullptr), m_failed(false) {}
 
@@ -16,10 +38,8 @@ bool InputFile::open(const char* path)
 {
     close();
     m_failed = false;
-    if (!path)
-        return false;
     // Binary mode: line ends are handled by readLines, never by the C library.
-    m_stream = fopen(path, "rb");
+    m_stream = openRegularFile(path);
     return m_stream != nullptr;
 }
 

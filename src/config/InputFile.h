@@ -5,6 +5,10 @@
 
 #include "text/WString.h"
 
+// Opens path for binary reading only when it is a regular file. A FIFO, device or directory
+// is refused (null) without blocking, so a hostile name cannot stall the launcher.
+FILE* openRegularFile(const char* path);
+
 class InputFile {
 public:
     InputFile();
@@ -12,6 +16,7 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
+    // False for a missing file and for anything that is not a regular file.
     bool open(const char* path);
     // Whole content up to the first zero byte, carriage returns deleted, split at every line feed.
     WString::Array readLines();

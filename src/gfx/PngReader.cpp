@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/InputFile.h"
+
 namespace {
 
 const int SIGNATURE_BYTES = 8;
@@ -110,7 +112,8 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
     if (!path)
         return false;
 
-    sFile = fopen(path, "rb");
+    // A FIFO or device named as an image must not stall the launcher.
+    sFile = openRegularFile(path);
     if (!sFile)
         return false;
 

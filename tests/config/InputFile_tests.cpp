@@ -1,7 +1,10 @@
 // Tests of reading a whole file into lines: zero byte, carriage returns, kept empty pieces.
 #include "config/InputFile.h"
 
+#include <fcntl.h>
+
 #include "ConfigTestSupport.h"
+#include "config/ConfigReader.h"
 
 TEST(InputFile, ReadLinesSplitsAtEveryLineFeedKeepingEmptyPieces)
 {
@@ -52,15 +55,36 @@ TEST(InputFile, EmptyMissingAndUnopenedFilesGiveNoLines)
     file.close();
 }
 
-TEST(InputFile, ADirectoryOpensButCannotBeReadAndSaysSo)
+TEST(InputFile, OnlyARegularFileOpens)
 {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
+    std::string fifo = dir.file("Trevandel.dat");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    // A writer holding the FIFO open lets an unguarded open succeed instead of blocking, so a
+    // regression fails here rather than hanging the test.
+    int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(4, write(writer, "A=1\n", 4));
+
+    const std::string refused[] = {dir.path(), fifo, "/dev/null", "/dev/zero"};
+    for (const std::string& path : refused) {
+        InputFile file;
+        EXPECT_FALSE(file.open(path.c_str())) << path;
+        EXPECT_EQ(0, file.readLines().count()) << path;
+        EXPECT_EQ(nullptr, openRegularFile(path.c_str())) << path;
+        ConfigReader reader(path.c_str());
+        EXPECT_FALSE(reader.isOpen()) << path;
+    }
+    close(writer);
+
+    std::string regular = dir.file("plain.cfg");
+    ASSERT_TRUE(writeFile(regular, "A=1"));
     InputFile file;
-    if (!file.open(dir.path().c_str()))
-        GTEST_SKIP() << "this C library refuses to open a directory";
-    EXPECT_EQ(0, file.readLines().count());
-    EXPECT_TRUE(file.readFailed());
+    EXPECT_TRUE(file.open(regular.c_str()));
+    expectValues({"A=1"}, file.readLines(), "regular file");
+    EXPECT_FALSE(file.open(dir.file("missing").c_str()));
+    EXPECT_FALSE(file.open(nullptr));
 }
 
 TEST(InputFile, ALargeFileKeepsEveryLine)
