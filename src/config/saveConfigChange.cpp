@@ -10,6 +10,26 @@
 
 #include "config/InputFile.h"
 
+void (*gSaveStepHook)(int step) = nullptr;
+
+namespace {
+// Counts the steps of one save for gSaveStepHook.
+class StepCounter {
+public:
+    StepCounter() : m_step(0) {}
+    // Passes ok through so it can wrap each step's result.
+    bool reached(bool ok)
+    {
+        if (gSaveStepHook)
+            gSaveStepHook(++m_step);
+        return ok;
+    }
+
+private:
+    int m_step;
+};
+} // namespace
+
 static bool holdsAnyOf(const WString& text, const char* bytes)
 {
     const char* s = text.text();
@@ -111,9 +131,11 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
         return false;
     config.close();
 
+    StepCounter steps;
     FILE* stream = fopen(newPath, "wb");
     if (!stream)
         return false;
+    steps.reached(true);
     // The replacement keeps the permissions of the file it replaces.
     struct stat original;
     if (stat(configPath, &original) == 0)
@@ -134,20 +156,21 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
         WString trimmed = line;
         trimmed.trim();
         if (trimmed.left(prefixLength) == prefix) {
-            ok = writeLine(stream, prefix, joined);
+            ok = steps.reached(writeLine(stream, prefix, joined));
             written = true;
             shadowed = false;
         } else {
-            ok = writeLine(stream, line, WString());
+            ok = steps.reached(writeLine(stream, line, WString()));
             if (statementKeyOf(trimmed) == readKey)
                 shadowed = true;
         }
     }
     if (ok && (!written || shadowed))
-        ok = writeLine(stream, prefix, joined);
-    ok = ok && fflush(stream) == 0 && fsync(fileno(stream)) == 0;
-    ok = (fclose(stream) == 0) && ok;
-    if (!ok || rename(newPath, configPath) != 0) {
+        ok = steps.reached(writeLine(stream, prefix, joined));
+    ok = ok && steps.reached(fflush(stream) == 0);
+    ok = ok && steps.reached(fsync(fileno(stream)) == 0);
+    ok = steps.reached(fclose(stream) == 0) && ok;
+    if (!ok || !steps.reached(rename(newPath, configPath) == 0)) {
         unlink(newPath);
         return false;
     }

@@ -3,6 +3,11 @@
 
 #include "text/WString.h"
 
+// Test hook, null in the product: called with 1, 2, 3, ... after each step of a save that
+// touches the disk (creating the new file, each line written, flush, fsync, close, rename),
+// so a test can stop the process at every point and check what is left on disk.
+extern void (*gSaveStepHook)(int step);
+
 // Writes newPath completely, flushes it to disk and renames it over configPath in one step.
 // False (and configPath untouched, newPath gone) when anything fails or a value cannot be
 // written so that it reads back unchanged.

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 #include "FuzzSupport.h"
 #include "config/ConfigReader.h"
 #include "config/saveConfigChange.h"
@@ -27,6 +29,12 @@ Statements readStatements(const std::string& path)
     return out;
 }
 
+// What a C string made from the piece holds: everything up to its first zero byte.
+std::string asText(const std::string& piece)
+{
+    return std::string(piece.c_str());
+}
+
 std::string upper(std::string s)
 {
     for (char& c : s)
@@ -40,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput input(data, size);
     std::string original = input.piece();
-    std::string key = input.piece();
+    std::string key = asText(input.piece());
     std::vector<std::string> newValues;
     while (!input.empty())
-        newValues.push_back(input.piece());
+        newValues.push_back(asText(input.piece()));
 
     const std::string cfg = fuzzDirectory() + "Trevandel.cfg";
     const std::string newCfg = fuzzDirectory() + "Trevandel.newcfg";
@@ -56,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         values.append(WString(v.c_str()));
     bool saved = saveConfigChange(cfg.c_str(), newCfg.c_str(), WString(key.c_str()), values);
 
-    if (fopen(newCfg.c_str(), "rb") != nullptr)
+    if (access(newCfg.c_str(), F_OK) == 0)
         abort(); // the temporary file must never be left behind
     if (!saved) {
         if (readFile(cfg) != original)
