@@ -33,6 +33,21 @@ test: deps
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
 
+# Release benchmarks: every figure is a ratio against a limit measured in the same run.
+BENCH_BUILD := build-bench
+BENCH_REPETITIONS ?= 5
+
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DTREVANDEL_BENCH=ON -DTREVANDEL_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	$(BENCH_BUILD)/bench/trevandel_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_enable_random_interleaving=true \
+	  --benchmark_out=$(BENCH_BUILD)/bench.json --benchmark_out_format=json
+	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel --data data \
+	  --out $(BENCH_BUILD)/process.json
+	@echo
+	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json
+
 # Each fuzz target runs FUZZ_SECONDS on a working copy of its committed seed corpus.
 FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60

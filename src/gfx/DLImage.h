@@ -18,6 +18,8 @@ public:
     int height() const { return m_height; }
     int depth() const { return (int)m_depth; }
     bool hasAlpha() const { return m_alpha != nullptr; }
+    // Row-major samples of a depth-8 image (width bytes a row); null for other depths.
+    const uint8_t* greyPixels() const { return m_depth == 8 ? (const uint8_t*)m_pixels : nullptr; }
     // Both draw into Video::screen, clipped to 320x240; a depth-8 image draws nothing.
     int blit(int x, int y) const;
     int blitAlpha(int x, int y) const;

@@ -1,6 +1,7 @@
 // Loading the glyph sheet and blending text into the back buffer in one colour.
 #include "gfx/Font.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,8 @@ const int MARKER_GREY = 128;
 const int RED_FIELD_SHIFT = 11;
 const int GREEN_FIELD_SHIFT = 6;
 const int FIELD_MASK = 0x1F;
+// The red, green and blue fields together: every bit but bit 5.
+const int PIXEL_FIELDS = 0xFFDF;
 
 // What the pen moves over one byte; bytes with no glyph and no space move it by 0.
 int advanceOf(const int* glyphStart, const int* glyphEnd, int c)
@@ -33,6 +36,18 @@ uint16_t blendField(int screen, int colour, int coverage, int shift)
     int d = (screen >> shift) & FIELD_MASK;
     int t = (colour >> shift) & FIELD_MASK;
     return (uint16_t)(((d * (255 - coverage) + t * coverage) / 255) << shift);
+}
+
+// The three fields blended; no coverage keeps the screen and full coverage gives the colour,
+// both without bit 5, exactly as the general sum does.
+uint16_t blendPixel(int screen, int colour, int coverage)
+{
+    if (coverage == 0)
+        return (uint16_t)(screen & PIXEL_FIELDS);
+    if (coverage == 255)
+        return (uint16_t)(colour & PIXEL_FIELDS);
+    return blendField(screen, colour, coverage, RED_FIELD_SHIFT) | blendField(screen, colour, coverage, GREEN_FIELD_SHIFT)
+           | blendField(screen, colour, coverage, 0);
 }
 
 } // namespace
@@ -83,31 +98,27 @@ int Font::drawText(int x, int y, const char* text)
 {
     if (!text)
         return 0;
+    const uint8_t* sheet = m_image ? m_image->greyPixels() : nullptr;
+    const int sheetWidth = m_image ? m_image->width() : 0;
+    // Rows of the glyph that land on the screen, the same for every character of the text.
+    const int firstRow = y < 0 ? (int)std::min<long long>(-(long long)y, m_lineHeight) : 0;
+    const int endRow =
+        (int)std::max<long long>(firstRow, std::min<long long>(m_lineHeight, (long long)Video::HEIGHT - y));
+    const int colour = m_colour;
     long long penX = x;
     int length = 0;
     for (const char* p = text; *p; p++, length++) {
         int c = (signed char)*p;
         int advance = advanceOf(m_glyphStart, m_glyphEnd, c);
-        if (c >= FIRST_GLYPH && c <= LAST_GLYPH && m_image && Video::screen) {
-            int start = m_glyphStart[c];
-            for (int r = 0; r < m_lineHeight; r++) {
-                long long row = (long long)y + r;
-                if (row >= Video::HEIGHT)
-                    break;
-                if (row < 0)
-                    continue;
-                uint16_t* line = Video::screen + row * Video::WIDTH;
-                for (int k = 0; k < advance; k++) {
-                    long long col = penX + k;
-                    if (col >= Video::WIDTH)
-                        break;
-                    if (col < 0)
-                        continue;
-                    int a = m_image->pixelAt(start + k, r + 1);
-                    int d = line[col];
-                    line[col] = blendField(d, m_colour, a, RED_FIELD_SHIFT)
-                                | blendField(d, m_colour, a, GREEN_FIELD_SHIFT) | blendField(d, m_colour, a, 0);
-                }
+        if (c >= FIRST_GLYPH && c <= LAST_GLYPH && sheet && Video::screen && penX < Video::WIDTH) {
+            const int firstColumn = penX < 0 ? (int)std::min<long long>(-penX, advance) : 0;
+            const int endColumn = (int)std::min<long long>(advance, Video::WIDTH - penX);
+            const uint8_t* glyph = sheet + m_glyphStart[c];
+            for (int r = firstRow; r < endRow; r++) {
+                const uint8_t* coverage = glyph + (size_t)(r + 1) * sheetWidth;
+                uint16_t* line = Video::screen + (y + r) * Video::WIDTH;
+                for (int k = firstColumn; k < endColumn; k++)
+                    line[penX + k] = blendPixel(line[penX + k], colour, coverage[k]);
             }
         }
         penX += advance;

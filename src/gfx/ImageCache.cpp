@@ -14,6 +14,11 @@ ImageCache::ImageCache() : m_images(CACHE_BUCKETS) {}
 ImageCache::~ImageCache()
 {
     // The map never owns its images, so they are released here rather than left to leak at exit.
+    clear();
+}
+
+void ImageCache::clear()
+{
     WMap<WString, const char*, DLImage*, DLImage*>::Iterator it(&m_images);
     WString path;
     DLImage* image = nullptr;
@@ -22,6 +27,21 @@ ImageCache::~ImageCache()
         delete image;
     }
     m_images.clear();
+}
+
+WString::Array ImageCache::paths() const
+{
+    WString::Array result;
+    // The iterator walks a mutable map but only reads it here.
+    WMap<WString, const char*, DLImage*, DLImage*>::Iterator it(
+        const_cast<WMap<WString, const char*, DLImage*, DLImage*>*>(&m_images));
+    WString path;
+    DLImage* image = nullptr;
+    while (it.hasNext()) {
+        it.next(path, image);
+        result.append(path);
+    }
+    return result;
 }
 
 DLImage* ImageCache::get(const char* path, int depth, bool keepAlpha)

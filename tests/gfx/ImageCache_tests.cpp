@@ -150,3 +150,34 @@ TEST(ImageCache, GlobalCacheReleasesItsImagesAtExit)
     EXPECT_EQ(image, gImageCache.get(path.c_str(), 15, true));
     unlink(path.c_str());
 }
+
+TEST(ImageCache, ClearDropsEveryImageSoTheNextRequestDecodesAgain)
+{
+    std::string path = writeRedPixel("clear.png");
+    ASSERT_FALSE(path.empty());
+    ImageCache cache;
+    std::string printed;
+    DLImage* first = getCapturing(cache, path.c_str(), 15, true, printed);
+    ASSERT_NE(nullptr, first);
+    WString::Array paths = cache.paths();
+    ASSERT_EQ(1, paths.count());
+    EXPECT_EQ(path, paths.at(0).printable());
+
+    cache.clear();
+    EXPECT_EQ(0, cache.count());
+    EXPECT_EQ(0, cache.paths().count());
+
+    // Decoded afresh: another depth is honoured now, which a cached image would ignore.
+    DLImage* second = getCapturing(cache, path.c_str(), 16, false, printed);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ("", printed);
+    EXPECT_EQ(16, second->depth());
+    EXPECT_FALSE(second->hasAlpha());
+    EXPECT_EQ(1, cache.count());
+
+    // After the file is gone a cleared cache cannot answer from memory any more.
+    unlink(path.c_str());
+    cache.clear();
+    EXPECT_EQ(nullptr, getCapturing(cache, path.c_str(), 15, true, printed));
+    EXPECT_EQ("Could not load image " + path + "\n", printed);
+}

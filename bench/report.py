@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Prints the performance table from trevandel_bench's JSON output and the process figures."""
+import argparse
+import json
+import sys
+
+
+def best_times(bench_json):
+    """Fastest real time per benchmark name over its repetitions, in nanoseconds."""
+    scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+    best = {}
+    for run in bench_json.get("benchmarks", []):
+        if run.get("run_type", "iteration") != "iteration" or run.get("error_occurred"):
+            continue
+        name = run.get("run_name", run["name"])
+        t = run["real_time"] * scale[run.get("time_unit", "ns")]
+        best[name] = min(t, best.get(name, t))
+    return best
+
+
+def ratio(best, name, limit):
+    if name in best and limit in best and best[limit] > 0:
+        return best[name] / best[limit]
+    return None
+
+
+def rows(best, process):
+    """(figure, measured text, target text, met) for every figure."""
+    out = []
+
+    def add_ratio(figure, name, limit, target):
+        r = ratio(best, name, limit)
+        out.append((figure, "missing" if r is None else "%.2fx" % r, "<= %gx" % target,
+                    r is not None and r <= target))
+
+    memcpy = "limit/memcpyWindowFrame"
+    add_ratio("Flip doubling copy / memcpy of a window frame", "flip/copyToWindow", memcpy, 1.2)
+    add_ratio("Busy page draw + flip / memcpy of a window frame", "busyPage/drawAndFlip", memcpy, 10)
+    add_ratio("Start-up to first frame / bare libpng decode of its PNGs",
+              "startup/firstFrame", "startup/bareLibpng", 1.3)
+    add_ratio("1 MiB skin load / plain std::string split",
+              "skinLoad/launcher/1", "skinLoad/plainSplit/1", 4)
+    add_ratio("10 MiB skin load / 1 MiB skin load", "skinLoad/launcher/10", "skinLoad/launcher/1", 12)
+    add_ratio("Enter 10,000 files + 500 folders / naive stat loop",
+              "directory/enter", "directory/naiveLoop", 1.0)
+
+    idle = process.get("idle_cpu_percent")
+    out.append(("Idle CPU for 10 s on a page (whole process, Xvfb) / one core",
+                "missing" if idle is None else "%.2f%%" % idle, "<= 2%",
+                idle is not None and idle <= 2.0))
+    rss = process.get("peak_rss_mib")
+    measured = "missing" if rss is None else "%.1f MiB" % rss
+    out.append(("Peak resident memory after visiting every page", measured, "<= 32 MiB",
+                rss is not None and rss <= 32.0))
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("bench_json")
+    parser.add_argument("process_json", nargs="?")
+    args = parser.parse_args()
+    with open(args.bench_json) as f:
+        best = best_times(json.load(f))
+    process = {}
+    if args.process_json:
+        try:
+            with open(args.process_json) as f:
+                process = json.load(f)
+        except (OSError, ValueError) as error:
+            print("process figures unavailable: %s" % error, file=sys.stderr)
+
+    table = rows(best, process)
+    headers = ("Figure", "Measured", "Target", "Met")
+    cells = [headers] + [(f, m, t, "yes" if ok else "NO") for f, m, t, ok in table]
+    widths = [max(len(row[i]) for row in cells) for i in range(4)]
+    line = lambda row: "| " + " | ".join(c.ljust(w) for c, w in zip(row, widths)) + " |"
+    print(line(headers))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for row in cells[1:]:
+        print(line(row))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
