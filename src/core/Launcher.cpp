@@ -10,6 +10,7 @@
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
 #include "core/Input.h"
+#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
 #include "skin/Page.h"
@@ -126,6 +127,20 @@ int Launcher::start(int argc, char** argv)
 
 void Launcher::loadConfigurationAndSkin()
 {
+    const WString skinDirectory = loadConfiguration();
+    if (!readSkin((skinDirectory + SKIN_FILE).printable()))
+        printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
+               skinDirectory.printable());
+
+    gConfig.dump();
+    if (chdir(APPLICATION_DIR) != 0) {
+        // Not fatal: relative paths then resolve against the starting directory.
+    }
+    readKeyboardRate();
+}
+
+WString Launcher::loadConfiguration()
+{
     gFont.load((m_baseDirectory + FONT_FILE).printable());
 
     WString configPath = m_baseDirectory + CONFIG_FILE;
@@ -138,19 +153,29 @@ void Launcher::loadConfigurationAndSkin()
     WString skinName = gConfig.lookup("SKIN", DEFAULT_SKIN);
     WString skinDirectory = m_baseDirectory + "skins/" + skinName + "/";
     gConfig.setString("skindir", skinDirectory);
+    return skinDirectory;
+}
 
+bool Launcher::readSkin(const char* path)
+{
     ConfigReader reader;
-    reader.open((skinDirectory + SKIN_FILE).printable());
+    reader.open(path);
     if (!reader.isOpen())
-        printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
-               skinDirectory.printable());
+        return false;
 
+    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
     int parsePage = -1;
     WString key;
     WString::Array values;
     while (reader.next(key, values)) {
+        if (diagnostics) {
+            diagnostics->beginStatement(path, reader.lineNumber());
+            diagnostics->checkRawValues(values);
+        }
         for (int i = 0; i < values.count(); ++i)
             values.at(i) = gConfig.expand(values.at(i));
+        if (diagnostics)
+            noteSkinStatement(*diagnostics, key, values, parsePage);
 
         if (key == "PAGE" && values.count() == 1) {
             parsePage = toInt(values.at(0));
@@ -165,12 +190,52 @@ void Launcher::loadConfigurationAndSkin()
             m_pages[parsePage].parseStatement(key, values);
         }
     }
+    return true;
+}
 
-    gConfig.dump();
-    if (chdir(APPLICATION_DIR) != 0) {
-        // Not fatal: relative paths then resolve against the starting directory.
+void Launcher::noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+                                 const WString::Array& values, int parsePage)
+{
+    const int count = values.count();
+    if (key == "PAGE" && count == 1) {
+        const int page = toInt(values.at(0));
+        if (!isPageIndex(page)) {
+            diagnostics.report("PAGE=%s is outside 0..127: the statements after it are dropped "
+                               "until the next PAGE",
+                               values.at(0).printable());
+            return;
+        }
+        diagnostics.setPage(page);
+        diagnostics.noteFirstField("PAGE");
+        return;
     }
-    readKeyboardRate();
+    if (key == "STARTPAGE" && count == 1) {
+        if (!isPageIndex(toInt(values.at(0))))
+            diagnostics.report("STARTPAGE=%s is outside 0..127 and is ignored",
+                               values.at(0).printable());
+        else
+            diagnostics.noteField("STARTPAGE");
+        return;
+    }
+    if (key == "VARIABLE" && count > 1)
+        return;
+
+    // What follows goes to the page being filled, if there is one.
+    const bool toPage = isPageIndex(parsePage);
+    const char* fate = toPage ? "goes to the page as an ordinary statement" : "is dropped";
+    if (key == "PAGE" || key == "STARTPAGE") {
+        diagnostics.report("%s with %d values is not a page number (it takes exactly 1) and %s",
+                           key.printable(), count, fate);
+    } else if (key == "VARIABLE") {
+        diagnostics.report("VARIABLE with %d value defines nothing (it takes a name and at least "
+                           "one value) and %s",
+                           count, fate);
+    } else if (parsePage == -1) {
+        diagnostics.report("%s is dropped: it comes before the first PAGE", key.printable());
+    }
+    // A PAGE outside the table was reported where it stands, once for all it drops.
+    if (toPage)
+        diagnostics.setPage(parsePage);
 }
 
 void Launcher::readKeyboardRate()

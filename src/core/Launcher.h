@@ -5,6 +5,7 @@
 #include "text/WString.h"
 
 class Page;
+class SkinDiagnostics;
 
 class Launcher {
 public:
@@ -26,6 +27,10 @@ public:
     int start(int argc, char** argv);
     // Start-up steps after the screen is open: font, configuration, skin, dump, chdir, key rate.
     void loadConfigurationAndSkin();
+    // Font, configuration and the built-in variables; returns the skin directory.
+    WString loadConfiguration();
+    // Statement loop over a skin file into the page table; false when the file cannot be opened.
+    bool readSkin(const char* path);
     void readKeyboardRate();
     // One loop turn: poll, idle or handle.
     Step iterate();
@@ -48,7 +53,12 @@ public:
     void setProgramPath(const char* path) { m_programPath = path; }
     const WString& programPath() const { return m_programPath; }
 
+    void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
+
 private:
+    static void noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+                                  const WString::Array& values, int parsePage);
+
     Page* m_pages;
     WString m_baseDirectory;
     WString m_programPath;

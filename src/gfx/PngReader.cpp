@@ -2,12 +2,17 @@
 #include "gfx/PngReader.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "config/InputFile.h"
+#include "core/SkinDiagnostics.h"
 
 namespace {
 
@@ -27,6 +32,8 @@ int sChannels;
 void onPngError(png_structp png, png_const_charp message)
 {
     fprintf(stderr, "libpng error: %s\n", message);
+    if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+        diagnostics->noteImageError(std::string("libpng error: ") + message);
     longjmp(png_jmpbuf(png), 1);
 }
 
@@ -45,6 +52,18 @@ void releaseDecoder()
     sFile = nullptr;
 }
 
+// Only asked when a checker listens, so the launcher's failure path stays as it was.
+std::string whyNotOpened(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? "does not exist"
+                                                   : std::string("cannot be read: ") + strerror(errno);
+    if (!S_ISREG(info.st_mode))
+        return "is not a regular file";
+    return "cannot be read: permission denied or a read error";
+}
+
 // Every libpng call that may fail happens in here, below runDecoder's setjmp.
 // Returns false for images refused before anything is allocated for them.
 bool decode()
@@ -59,8 +78,13 @@ bool decode()
     int colourType = 0;
     png_get_IHDR(sPng, sInfo, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
     // Checked in 64 bits so that a forged header cannot wrap the product.
-    if (width == 0 || height == 0 || (unsigned long long)width * height > (unsigned long long)MAX_PNG_PIXELS)
+    if (width == 0 || height == 0 || (unsigned long long)width * height > (unsigned long long)MAX_PNG_PIXELS) {
+        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+            diagnostics->noteImageError("is too large (" + std::to_string(width) + "x" +
+                                        std::to_string(height) + " pixels; at most " +
+                                        std::to_string(MAX_PNG_PIXELS) + ")");
         return false;
+    }
 
     if (bitDepth == 16)
         png_set_strip_16(sPng);
@@ -114,12 +138,17 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
 
     // A FIFO or device named as an image must not stall the launcher.
     sFile = openRegularFile(path);
-    if (!sFile)
+    if (!sFile) {
+        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+            diagnostics->noteImageError(whyNotOpened(path));
         return false;
+    }
 
     png_byte signature[SIGNATURE_BYTES];
     if (fread(signature, 1, SIGNATURE_BYTES, sFile) != SIGNATURE_BYTES
         || png_sig_cmp(signature, 0, SIGNATURE_BYTES) != 0) {
+        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+            diagnostics->noteImageError("is not a PNG file");
         releaseDecoder();
         return false;
     }

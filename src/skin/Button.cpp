@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/Globals.h"
+#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
 #include "skin/FileList.h"
@@ -50,6 +51,37 @@ Button::~Button()
 }
 
 int Button::parseStatement(const WString& key, const WString::Array& values)
+{
+    const int taken = takeStatement(key, values);
+    if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+        noteStatement(*diagnostics, key, values, taken);
+    return taken;
+}
+
+void Button::noteStatement(SkinDiagnostics& diagnostics, const WString& key,
+                           const WString::Array& values, int taken) const
+{
+    if (!taken) {
+        diagnostics.report("unknown keyword \"%s\" in a button (page %d, slot %d)", key.printable(),
+                           diagnostics.page(), diagnostics.slot());
+        return;
+    }
+    if (key == "NAVIGATION") {
+        const char* directions[NAVIGATION_TARGETS] = {"LEFT", "RIGHT", "UP", "DOWN"};
+        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
+            diagnostics.noteField(directions[i]);
+        if (values.count() > NAVIGATION_TARGETS)
+            diagnostics.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
+                               "not %d: the ones after the fourth are ignored",
+                               values.count());
+    } else if (key == "OPTIONS") {
+        diagnostics.noteField(std::string("OPTIONS ") + values.at(0).printable());
+    } else {
+        diagnostics.noteField(key.printable());
+    }
+}
+
+int Button::takeStatement(const WString& key, const WString::Array& values)
 {
     if (key == "TYPE") {
         if (values.count() < 1)

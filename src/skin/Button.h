@@ -6,6 +6,7 @@
 
 class DLImage;
 class FileList;
+class SkinDiagnostics;
 
 class Button {
 public:
@@ -30,6 +31,10 @@ public:
     Config& options() { return m_options; }
 
 private:
+    int takeStatement(const WString& key, const WString::Array& values);
+    void noteStatement(SkinDiagnostics& diagnostics, const WString& key,
+                       const WString::Array& values, int taken) const;
+
     WString m_type;
     WString::Array m_typeArgs;
     WString::Array m_onAction;

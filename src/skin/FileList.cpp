@@ -14,6 +14,7 @@
 #include "config/Config.h"
 #include "config/ConfigReader.h"
 #include "core/Globals.h"
+#include "core/SkinDiagnostics.h"
 #include "skin/Page.h"
 
 namespace {
@@ -268,25 +269,9 @@ void FileList::changeDir(const WString& name)
     printf("Changed to %s\n", m_cwd.printable());
 
     if (!goingUp) {
-        ConfigReader dat((m_cwd + DAT_FILE_NAME).printable());
-        if (dat.isOpen()) {
-            m_datDirectory = m_cwd;
-            // The dat file's endings serve this one listing; none at all lists only directories.
-            WString::Array datFilters;
-            WString key;
-            WString::Array values;
-            while (dat.next(key, values)) {
-                if (key == "FILTER") {
-                    datFilters = values;
-                } else if (key == "DIRECTORY") {
-                    if (values.count() > 0)
-                        m_datDirectory = values.at(0).replace("%cwd%", m_cwd.printable());
-                } else if (key == "ACTION") {
-                    m_datAction = values;
-                } else if (key == "SPEED") {
-                    m_datSpeed = values;
-                }
-            }
+        // The dat file's endings serve this one listing; none at all lists only directories.
+        WString::Array datFilters;
+        if (readDat(m_cwd, m_datDirectory, m_datAction, m_datSpeed, datFilters)) {
             clearArray(m_entries);
             m_cursor = 0;
             scan(m_datDirectory, datFilters, m_entries, ALL);
@@ -306,4 +291,42 @@ void FileList::changeDir(const WString& name)
             }
         }
     }
+}
+
+bool FileList::readDat(const WString& cwd, WString& directory, WString::Array& action,
+                       WString::Array& speed, WString::Array& filters)
+{
+    const WString path = cwd + DAT_FILE_NAME;
+    ConfigReader dat(path.printable());
+    if (!dat.isOpen())
+        return false;
+    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    directory = cwd;
+    WString key;
+    WString::Array values;
+    while (dat.next(key, values)) {
+        if (diagnostics)
+            diagnostics->beginStatement(path.printable(), dat.lineNumber());
+        if (key == "FILTER") {
+            filters = values;
+        } else if (key == "DIRECTORY") {
+            if (values.count() > 0)
+                directory = values.at(0).replace("%cwd%", cwd.printable());
+            if (diagnostics && values.count() > 1)
+                diagnostics->report("DIRECTORY takes one path, not %d values: the ones after "
+                                    "the first are ignored",
+                                    values.count());
+        } else if (key == "ACTION") {
+            action = values;
+        } else if (key == "SPEED") {
+            speed = values;
+        } else {
+            if (diagnostics)
+                diagnostics->report("unknown keyword \"%s\" in Trevandel.dat", key.printable());
+            continue;
+        }
+        if (diagnostics)
+            diagnostics->noteField(key.printable());
+    }
+    return true;
 }

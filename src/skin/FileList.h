@@ -25,6 +25,10 @@ public:
     static void scan(const WString& directory, const WString::Array& endings, WString::Array& into,
                      int type);
     static int compareEntries(const void* a, const void* b);
+    // Reads cwd's Trevandel.dat into the given fields, each only where the file sets it;
+    // false (nothing changed) when there is no such file.
+    static bool readDat(const WString& cwd, WString& directory, WString::Array& action,
+                        WString::Array& speed, WString::Array& filters);
 
     int cursor() const { return m_cursor; }
     int rows() const { return m_rows; }

@@ -6,6 +6,7 @@
 
 #include "config/Config.h"
 #include "core/Globals.h"
+#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
 #include "skin/Button.h"
@@ -88,28 +89,60 @@ Page::~Page()
 
 int Page::parseStatement(const WString& key, const WString::Array& values)
 {
+    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
     if (key == "BACKGROUND") {
         if (values.count() < 1)
             return 0;
         m_backgroundType = values.at(0);
         m_backgroundArgs = dropFirst(values);
+        if (diagnostics)
+            diagnostics->noteField("BACKGROUND");
         return 1;
     }
     if (key == "BUTTON") {
         if (values.count() < 1)
             return 0;
         m_parseSlot = atoi(values.at(0).printable());
+        if (diagnostics)
+            noteButtonStatement(*diagnostics);
         return 1;
     }
     if (key == "RETURN") {
         m_returnAction = values;
+        if (diagnostics)
+            diagnostics->noteField("RETURN");
         return 1;
     }
-    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT)
+    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
+        if (diagnostics)
+            reportDroppedStatement(*diagnostics, key);
         return 0;
+    }
     if (!m_buttons[m_parseSlot])
         m_buttons[m_parseSlot] = new Button();
+    if (diagnostics)
+        diagnostics->setSlot(m_parseSlot);
     return m_buttons[m_parseSlot]->parseStatement(key, values);
+}
+
+void Page::noteButtonStatement(SkinDiagnostics& diagnostics) const
+{
+    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
+        diagnostics.report("BUTTON=%d is outside 0..63: the statements after it are dropped "
+                           "until the next BUTTON",
+                           m_parseSlot);
+        return;
+    }
+    diagnostics.setSlot(m_parseSlot);
+    diagnostics.noteFirstField("BUTTON");
+}
+
+void Page::reportDroppedStatement(SkinDiagnostics& diagnostics, const WString& key) const
+{
+    // A BUTTON outside the slots was reported where it stands, once for all it drops.
+    if (m_parseSlot == -1)
+        diagnostics.report("%s is dropped: it comes before the first BUTTON of page %d",
+                           key.printable(), diagnostics.page());
 }
 
 void Page::handleInput(WString::Array& action, int& nav)

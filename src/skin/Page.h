@@ -7,6 +7,7 @@
 
 class Button;
 class DLImage;
+class SkinDiagnostics;
 
 // Six hex digits RRGGBB to a screen pixel; anything else gives 0xD431.
 uint16_t parseColour(const WString& text);
@@ -36,6 +37,8 @@ public:
 
 private:
     void drawBackground();
+    void noteButtonStatement(SkinDiagnostics& diagnostics) const;
+    void reportDroppedStatement(SkinDiagnostics& diagnostics, const WString& key) const;
 
     Button* m_buttons[SLOT_COUNT];
     WString m_backgroundType;

@@ -1,0 +1,123 @@
+// Collects the statements and problems the launcher reports while a checker is attached.
+#include "core/SkinDiagnostics.h"
+
+#include <algorithm>
+#include <cstdio>
+
+SkinDiagnostics* SkinDiagnostics::s_observer = nullptr;
+
+SkinDiagnostics::SkinDiagnostics()
+    : m_line(0), m_page(-1), m_slot(-1), m_statementReported(false)
+{
+}
+
+std::string SkinDiagnostics::displayName(const char* path) const
+{
+    std::string name = path ? path : "";
+    if (!m_base.empty() && name.compare(0, m_base.size(), m_base) == 0)
+        name.erase(0, m_base.size());
+    return name;
+}
+
+void SkinDiagnostics::beginStatement(const char* path, int line)
+{
+    m_file = displayName(path);
+    m_line = line;
+    m_page = -1;
+    m_slot = -1;
+    m_statementReported = false;
+}
+
+void SkinDiagnostics::checkRawValues(const WString::Array& values)
+{
+    for (int i = 0; i < values.count(); i++) {
+        const char* text = values.at(i).printable();
+        int percents = 0;
+        for (const char* p = text; *p; p++)
+            percents += *p == '%';
+        // Expansion pairs up "%" signs; text after an unpaired last one vanishes.
+        if (percents % 2 != 0) {
+            report("unmatched %% in value %d \"%s\": the text from the last %% on is dropped "
+                   "(write %%%% for a percent sign)",
+                   i + 1, text);
+            return;
+        }
+    }
+}
+
+std::string SkinDiagnostics::fieldKey(const std::string& file, int page, int slot,
+                                      const std::string& field)
+{
+    return file + '\n' + std::to_string(page) + '\n' + std::to_string(slot) + '\n' + field;
+}
+
+void SkinDiagnostics::noteField(const std::string& field)
+{
+    m_fields[fieldKey(m_file, m_page, m_slot, field)] = Location{m_file, m_line};
+}
+
+void SkinDiagnostics::noteFirstField(const std::string& field)
+{
+    m_fields.emplace(fieldKey(m_file, m_page, m_slot, field), Location{m_file, m_line});
+}
+
+bool SkinDiagnostics::fieldLocation(const std::string& file, int page, int slot,
+                                    const std::string& field, Location& where) const
+{
+    auto found = m_fields.find(fieldKey(file, page, slot, field));
+    if (found == m_fields.end())
+        return false;
+    where = found->second;
+    return true;
+}
+
+void SkinDiagnostics::add(const std::string& file, int line, const char* format, va_list args)
+{
+    char buffer[1024];
+    vsnprintf(buffer, sizeof(buffer), format, args);
+    m_problems.push_back(Problem{file, line, buffer});
+}
+
+void SkinDiagnostics::report(const char* format, ...)
+{
+    if (m_statementReported)
+        return;
+    m_statementReported = true;
+    va_list args;
+    va_start(args, format);
+    add(m_file, m_line, format, args);
+    va_end(args);
+}
+
+void SkinDiagnostics::reportAt(const std::string& file, int line, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    add(file, line, format, args);
+    va_end(args);
+}
+
+std::vector<SkinDiagnostics::Problem> SkinDiagnostics::sortedProblems() const
+{
+    std::vector<Problem> sorted = m_problems;
+    auto order = [](const Problem& a, const Problem& b) {
+        if (a.file != b.file)
+            return a.file < b.file;
+        if (a.line != b.line)
+            return a.line < b.line;
+        return a.message < b.message;
+    };
+    std::stable_sort(sorted.begin(), sorted.end(), order);
+    auto same = [](const Problem& a, const Problem& b) {
+        return a.file == b.file && a.line == b.line && a.message == b.message;
+    };
+    sorted.erase(std::unique(sorted.begin(), sorted.end(), same), sorted.end());
+    return sorted;
+}
+
+std::string SkinDiagnostics::takeImageError()
+{
+    std::string reason;
+    reason.swap(m_imageError);
+    return reason;
+}

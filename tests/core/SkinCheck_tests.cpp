@@ -1,0 +1,375 @@
+// The skin checker against a skin with one planted mistake per kind, the default skins and edge cases.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/Globals.h"
+#include "core/SkinChecker.h"
+#include "core/SkinDiagnostics.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const FONT_FILE = "ARIALN.TTF_0_12_255_255_255.png";
+
+// A throw-away application directory, removed again by the destructor.
+class StagedApp {
+public:
+    StagedApp()
+    {
+        char pattern[] = "/tmp/trevandel-check-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        m_path = made ? made : "";
+    }
+    ~StagedApp()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    StagedApp(const StagedApp&) = delete;
+    StagedApp& operator=(const StagedApp&) = delete;
+
+    const std::string& path() const { return m_path; }
+    void copyTree(const std::string& from) const
+    {
+        fs::copy(from, m_path, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+    void copyFont() const
+    {
+        fs::copy_file(std::string(TREVANDEL_DATA_DIR) + "/" + FONT_FILE, m_path + "/" + FONT_FILE,
+                      fs::copy_options::overwrite_existing);
+    }
+    void write(const std::string& name, const std::string& text) const
+    {
+        fs::create_directories(fs::path(m_path + "/" + name).parent_path());
+        std::ofstream(m_path + "/" + name, std::ios::binary) << text;
+    }
+
+private:
+    std::string m_path;
+};
+
+std::vector<std::string> check(const std::string& app)
+{
+    SkinChecker checker(app);
+    std::vector<std::string> lines;
+    for (const SkinChecker::Problem& problem : checker.run())
+        lines.push_back(SkinChecker::formatProblem(problem));
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+const char* const SKIN = "skins/bad/Trevandel.skin:";
+const char* const DAT = "tree/sub/Trevandel.dat:";
+
+// One line for each mistake planted in tests/files/badskin, in report order.
+const std::vector<std::string> BAD_SKIN_REPORT = {
+    "Trevandel.cfg:3: KEYBOARD_RATE takes 1 or 2 values (delay in ms, repeats per second), not 3: "
+    "the ones after the second are ignored",
+    "Trevandel.cfg:4: SPEED_MENU takes 1 value (MHz) or 3 (MHz, PLL, prescaler), not 2: the clock "
+    "is never set",
+    "Trevandel.cfg:5: SPEED_LOADING clock \"400\" is outside 33..320 MHz: the clock is never set",
+    std::string(SKIN) + "2: BACKGROUND is dropped: it comes before the first PAGE",
+    std::string(SKIN) + "4: VARIABLE with 1 value defines nothing (it takes a name and at least "
+                        "one value) and is dropped",
+    std::string(SKIN) + "6: STARTPAGE=300 is outside 0..127 and is ignored",
+    std::string(SKIN) + "9: TYPE is dropped: it comes before the first BUTTON of page 0",
+    std::string(SKIN) + "10: BACKGROUND gradient takes 2 values, not 1: the page is black",
+    std::string(SKIN) + "11: page 200 is outside 0..127: the action does nothing",
+    std::string(SKIN) + "13: image skins/bad/missing.png does not exist",
+    std::string(SKIN) + "14: select 40 names an empty slot of page 0: the selection stays",
+    std::string(SKIN) + "17: image skins/bad/good.png (8x8) at (315,10) reaches off the 320x240 "
+                        "screen and is cut",
+    std::string(SKIN) + "18: unknown keyword \"COLOUR\" in a button (page 0, slot 1)",
+    std::string(SKIN) + "20: page 77 is empty: the skin never fills it",
+    std::string(SKIN) + "22: image skins/bad/notpng.png is not a PNG file",
+    std::string(SKIN) + "24: image skins/bad/huge.png is too large (5000x5000 pixels; at most "
+                        "16777216)",
+    std::string(SKIN) + "26: image skins/bad/broken.png libpng error: IHDR: CRC error",
+    std::string(SKIN) + "28: colour \"FFF\" is not six hex digits RRGGBB",
+    std::string(SKIN) + "30: text \"Far too long\" (58x14 pixels) at (300,120) reaches off the "
+                        "320x240 screen and is cut",
+    std::string(SKIN) + "32: rect 0,0,320,10 reaches off the screen (0..319, 0..239): it is not "
+                        "drawn at all",
+    std::string(SKIN) + "34: TYPE rect takes left, top, right, bottom and a colour, 5 values, not "
+                        "4: it draws nothing",
+    std::string(SKIN) + "36: TYPE text takes x, y, two colours and the text, 5 values, not 6: put "
+                        "a text holding commas in double quotes",
+    std::string(SKIN) + "38: TYPE selector takes left, top, right and bottom, 4 values, not 3: no "
+                        "list is shown",
+    std::string(SKIN) + "40: TYPE image takes x, y and up to two images, not 1 value: it draws "
+                        "nothing",
+    std::string(SKIN) + "42: unknown button type \"button\" (image, text, rect or selector): it "
+                        "draws nothing",
+    std::string(SKIN) + "44: %inc% is not a known variable: it stays as written",
+    std::string(SKIN) + "46: unmatched % in value 6 \"50% off\": the text from the last % on is "
+                        "dropped (write %% for a percent sign)",
+    std::string(SKIN) + "49: PAGE with 2 values is not a page number (it takes exactly 1) and "
+                        "goes to the page as an ordinary statement",
+    std::string(SKIN) + "50: BUTTON=64 is outside 0..63: the statements after it are dropped "
+                        "until the next BUTTON",
+    std::string(SKIN) + "54: exec needs a directory and a program, it has 1 word: nothing is "
+                        "started",
+    std::string(SKIN) + "56: config needs a key and its values: nothing is saved, but the "
+                        "launcher still restarts",
+    std::string(SKIN) + "58: config key \" SKIN\" cannot be saved (empty, holding = or a line "
+                        "break, or starting with a blank or //)",
+    std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
+                        "does nothing",
+    std::string(SKIN) + "62: %P3% is not a known variable: it stays as written",
+    std::string(SKIN) + "64: NAVIGATION takes at most 4 slots (left, right, up, down), not 5: the "
+                        "ones after the fourth are ignored",
+    std::string(SKIN) + "65: STARTPAGE with 2 values is not a page number (it takes exactly 1) and "
+                        "goes to the page as an ordinary statement",
+    std::string(SKIN) + "68: startdir nowhere/ does not exist: the list is empty",
+    std::string(SKIN) + "71: startdir tree does not end in /: names are appended to it",
+    std::string(SKIN) + "74: OPTIONS type takes one word, dir or file, not \"files\": the list "
+                        "shows everything",
+    std::string(SKIN) + "75: unknown option \"colour\" (color, startdir, type or filter)",
+    std::string(SKIN) + "76: OPTIONS color takes 1 to 3 colours, not 4",
+    std::string(SKIN) + "77: startdir \"games/\" is relative: the launcher resolves it below "
+                        "/usr/gp2x/; start it with %basedir% or /",
+    std::string(SKIN) + "80: OPTIONS filter has no effect on a button of type \"text\"; only a "
+                        "selector reads options",
+    std::string(SKIN) + "87: colour \"12345G\" is not six hex digits RRGGBB",
+    std::string(SKIN) + "91: select takes one slot number, not 2 words: the action does nothing",
+    std::string(SKIN) + "92: page takes one page number, not 2 words: the action does nothing",
+    std::string(SKIN) + "97: page 2 is never reached from the start page 0",
+    std::string(SKIN) + "98: image \"main.png\" is relative: the launcher looks for it below "
+                        "/usr/gp2x/; start it with %skindir%",
+    std::string(SKIN) + "101: unknown background type \"plasma\" (color, gradient or image): the "
+                        "page is black",
+    std::string(SKIN) + "105: BACKGROUND image takes 1 value, not 2: the extra ones are ignored",
+    std::string(SKIN) + "107: PAGE=200 is outside 0..127: the statements after it are dropped "
+                        "until the next PAGE",
+    std::string(DAT) + "3: DIRECTORY takes one path, not 2 values: the ones after the first are "
+                       "ignored",
+    std::string(DAT) + "4: SPEED clock \"500\" is outside 33..320 MHz: the clock is not changed",
+    std::string(DAT) + "5: %basedir% is not expanded in Trevandel.dat (only %cwd% and the list "
+                       "variables are): it stays as written",
+    std::string(DAT) + "6: unknown keyword \"SORT\" in Trevandel.dat",
+};
+
+class SkinCheckTest : public testing::Test {
+protected:
+    void SetUp() override { gConfig.clear(); }
+    void TearDown() override { gConfig.clear(); }
+};
+
+TEST_F(SkinCheckTest, ReportsEachPlantedMistakeOnceWithItsLine)
+{
+    StagedApp app;
+    app.copyTree(std::string(TEST_FILES_DIR) + "/badskin");
+    app.copyFont();
+    const std::vector<std::string> lines = check(app.path());
+    EXPECT_EQ(joinLines(BAD_SKIN_REPORT), joinLines(lines));
+}
+
+TEST_F(SkinCheckTest, BadSkinSummaryCountsFilesAndProblems)
+{
+    StagedApp app;
+    app.copyTree(std::string(TEST_FILES_DIR) + "/badskin");
+    app.copyFont();
+    SkinChecker checker(app.path());
+    const std::vector<SkinChecker::Problem> problems = checker.run();
+    EXPECT_EQ(std::to_string(BAD_SKIN_REPORT.size()) + " problems in 3 files",
+              SkinChecker::summary(problems));
+}
+
+TEST_F(SkinCheckTest, LeavesNoObserverAndNoConfigurationBehind)
+{
+    StagedApp app;
+    app.copyTree(std::string(TEST_FILES_DIR) + "/badskin");
+    app.copyFont();
+    check(app.path());
+    EXPECT_EQ(nullptr, SkinDiagnostics::observer());
+    EXPECT_EQ(0, gConfig.count());
+}
+
+class DefaultSkinTest : public SkinCheckTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(DefaultSkinTest, ChecksClean)
+{
+    StagedApp app;
+    app.copyTree(TREVANDEL_DATA_DIR);
+    app.write("Trevandel.cfg", std::string("SKIN=") + GetParam() + "\n");
+    ASSERT_TRUE(fs::exists(app.path() + "/skins/" + GetParam() + "/Trevandel.skin"));
+    EXPECT_EQ("", joinLines(check(app.path())));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSkins, DefaultSkinTest, testing::Values("concept", "paper"));
+
+TEST_F(SkinCheckTest, ShippedConfigurationChecksClean)
+{
+    StagedApp app;
+    app.copyTree(TREVANDEL_DATA_DIR);
+    EXPECT_EQ("", joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, SkinNamingNoSkinFolderIsReportedAtItsLine)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "// comment\nSKIN=nothere\n");
+    EXPECT_EQ("Trevandel.cfg:2: SKIN names no skin: there is no file skins/nothere/Trevandel.skin\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, SkinWithTwoValuesIsReported)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=a,b\n");
+    EXPECT_EQ("Trevandel.cfg:1: SKIN takes one skin name, not 2 values: the launcher looks in "
+              "skins/a,b/\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, MissingConfigurationAndDefaultSkinAreBothReported)
+{
+    StagedApp app;
+    app.copyFont();
+    EXPECT_EQ("Trevandel.cfg: cannot be read: the launcher runs with defaults (skin concept)\n"
+              "Trevandel.cfg: the default skin concept names no skin: there is no file "
+              "skins/concept/Trevandel.skin\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, KeyboardRateOutOfRangeAndBlankBeforeEquals)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=s\nKEYBOARD_RATE=20000,0\nSPEED_MENU =200\n");
+    app.write("skins/s/Trevandel.skin", "PAGE=0\nBACKGROUND=color,000000\n");
+    EXPECT_EQ("Trevandel.cfg:2: KEYBOARD_RATE delay \"20000\" is not a number in 0..9999: the "
+              "default is used\n"
+              "Trevandel.cfg:2: KEYBOARD_RATE repeats per second \"0\" is not a number in 1..999: "
+              "the default is used\n"
+              "Trevandel.cfg:3: the key \"SPEED_MENU \" ends in a blank, so it is not SPEED_MENU: "
+              "write SPEED_MENU=\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, EmptyStartPageAndMissingFontAreReported)
+{
+    StagedApp app;
+    app.write("Trevandel.cfg", "SKIN=s\n");
+    app.write("skins/s/Trevandel.skin", "STARTPAGE=5\nPAGE=0\nBACKGROUND=color,000000\n");
+    EXPECT_EQ(std::string(FONT_FILE) +
+                  ": the font sheet does not exist: no text will show\n"
+                  "skins/s/Trevandel.skin:1: the start page 5 is empty: the skin never fills it\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=s\n");
+    app.write("skins/s/Trevandel.skin",
+              "PAGE=0\n"
+              "BUTTON=0\n"
+              "TYPE=selector,10,10,200,200\n"
+              "ACTION=exec,%p0%,%P0%\n"
+              "BUTTON=1\n"
+              "TYPE=rect,0,0,1,1,FFFFFF\n"
+              "ACTION=config,SKIN,%0%\n"
+              "BUTTON=2\n"
+              "TYPE=rect,0,0,1,1,FFFFFF\n"
+              // Two words are never expanded, so the reference stays.
+              "ACTION=config,%0%\n");
+    EXPECT_EQ("skins/s/Trevandel.skin:10: %0% is not a known variable: it stays as written\n",
+              joinLines(check(app.path())));
+}
+
+TEST(SkinCheckSummary, WordsTheCount)
+{
+    std::vector<SkinChecker::Problem> problems;
+    EXPECT_EQ("no problems found", SkinChecker::summary(problems));
+    problems.push_back({"skins/a/Trevandel.skin", 3, "x"});
+    EXPECT_EQ("1 problem in skins/a/Trevandel.skin", SkinChecker::summary(problems));
+    problems.push_back({"skins/a/Trevandel.skin", 4, "y"});
+    EXPECT_EQ("2 problems in skins/a/Trevandel.skin", SkinChecker::summary(problems));
+    problems.push_back({"Trevandel.cfg", 1, "z"});
+    EXPECT_EQ("3 problems in 2 files", SkinChecker::summary(problems));
+}
+
+TEST(SkinCheckFormat, LineNumberIsLeftOutForAWholeFile)
+{
+    EXPECT_EQ("a.skin:7: bad", SkinChecker::formatProblem({"a.skin", 7, "bad"}));
+    EXPECT_EQ("a.cfg: bad", SkinChecker::formatProblem({"a.cfg", 0, "bad"}));
+}
+
+TEST(SkinDiagnosticsTest, KeepsOnlyTheFirstProblemOfAStatement)
+{
+    SkinDiagnostics diagnostics;
+    diagnostics.beginStatement("x.skin", 4);
+    diagnostics.report("first");
+    diagnostics.report("second");
+    diagnostics.beginStatement("x.skin", 5);
+    diagnostics.report("third");
+    ASSERT_EQ(2u, diagnostics.problems().size());
+    EXPECT_EQ("first", diagnostics.problems()[0].message);
+    EXPECT_EQ(5, diagnostics.problems()[1].line);
+}
+
+TEST(SkinDiagnosticsTest, SortsByFileThenLineAndDropsRepeats)
+{
+    SkinDiagnostics diagnostics;
+    diagnostics.reportAt("b", 1, "x");
+    diagnostics.reportAt("a", 10, "x");
+    diagnostics.reportAt("a", 2, "x");
+    diagnostics.reportAt("a", 2, "x");
+    const std::vector<SkinDiagnostics::Problem> sorted = diagnostics.sortedProblems();
+    ASSERT_EQ(3u, sorted.size());
+    EXPECT_EQ("a", sorted[0].file);
+    EXPECT_EQ(2, sorted[0].line);
+    EXPECT_EQ(10, sorted[1].line);
+    EXPECT_EQ("b", sorted[2].file);
+}
+
+TEST(SkinDiagnosticsTest, FieldKeepsLastOrFirstStatement)
+{
+    SkinDiagnostics diagnostics;
+    diagnostics.beginStatement("/app/x.skin", 3);
+    diagnostics.setPage(1);
+    diagnostics.noteField("LEFT");
+    diagnostics.noteFirstField("PAGE");
+    diagnostics.beginStatement("/app/x.skin", 8);
+    diagnostics.setPage(1);
+    diagnostics.noteField("LEFT");
+    diagnostics.noteFirstField("PAGE");
+    SkinDiagnostics::Location where;
+    ASSERT_TRUE(diagnostics.fieldLocation("/app/x.skin", 1, -1, "LEFT", where));
+    EXPECT_EQ(8, where.line);
+    ASSERT_TRUE(diagnostics.fieldLocation("/app/x.skin", 1, -1, "PAGE", where));
+    EXPECT_EQ(3, where.line);
+    EXPECT_FALSE(diagnostics.fieldLocation("/app/x.skin", 2, -1, "LEFT", where));
+}
+
+TEST(SkinDiagnosticsTest, NamesFilesRelativeToTheBase)
+{
+    SkinDiagnostics diagnostics;
+    diagnostics.setBaseDirectory(WString("/app/"));
+    EXPECT_EQ("skins/a/Trevandel.skin", diagnostics.displayName("/app/skins/a/Trevandel.skin"));
+    EXPECT_EQ("/elsewhere/Trevandel.dat", diagnostics.displayName("/elsewhere/Trevandel.dat"));
+}
+
+TEST(SkinDiagnosticsTest, NothingIsAttachedInTheLauncher)
+{
+    EXPECT_EQ(nullptr, SkinDiagnostics::observer());
+}
+
+} // namespace
