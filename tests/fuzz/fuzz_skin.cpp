@@ -30,9 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             abort();
         writeFile(base + "tree/a.gpe", std::string("x"));
         writeFile(base + "tree/sub/b.gpe", std::string("x"));
+        writeFile(base + "tree/sub/Trevandel.dat", std::string("FILTER=.gpe\nACTION=exec,%cwd%,x\n"));
+        // Real pictures and the glyph sheet, so that skins reach the drawing code.
+        const std::string font = "ARIALN.TTF_0_12_255_255_255.png";
+        writeFile(base + font, readFile(std::string(FUZZ_DATA_DIR) + "/" + font));
+        for (const char* name : {"rgb.png", "rgba.png", "palette.png"})
+            writeFile(base + "skins/fuzz/" + name,
+                      readFile(std::string(FUZZ_CORPUS_DIR) + "/png/" + name));
         prepared = true;
     }
-    writeFile(base + "Trevandel.cfg", std::string("SKIN=fuzz\nKEYBOARD_RATE=0,500\n"));
+    writeFile(base + "Trevandel.cfg",
+              std::string("SKIN=fuzz\nKEYBOARD_RATE=0,500\nSPEED_MENU=200,1,2\nSPEED_LOADING=100\n"));
     writeFile(base + "skins/fuzz/Trevandel.skin", skin);
 
     // The program path does not exist, so a "config" restart fails and the loop carries on.
