@@ -36,15 +36,18 @@ static bool holdsAnyOf(const WString& text, const char* bytes)
     return s && strpbrk(s, bytes) != nullptr;
 }
 
-// A key is written before "=" at the start of a line: it must not break the line, hold "=",
-// start with blanks the reader would trim, or start a comment.
-static bool isWritableKey(const WString& key)
+bool isSavableConfigKey(const WString& key)
 {
     if (key.isEmpty() || holdsAnyOf(key, "\n\r="))
         return false;
     char first = key.at(0);
     bool comment = key.length() >= 2 && first == '/' && key.at(1) == '/';
     return first != ' ' && first != '\t' && !comment;
+}
+
+bool isSavableConfigValue(const WString& value)
+{
+    return !holdsAnyOf(value, "\n\r\"");
 }
 
 // Values joined with ","; quotes keep a value whole when it holds a "," and keep blanks at its
@@ -115,11 +118,10 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
     if (!configPath || !newPath)
         return false;
     // A change that could not be read back as written is refused before anything is touched.
-    if (!isWritableKey(key))
+    if (!isSavableConfigKey(key))
         return false;
-    // Line breaks would split the statement and the reader drops every double quote.
     for (int i = 0; i < values.count(); i++) {
-        if (holdsAnyOf(values.at(i), "\n\r\""))
+        if (!isSavableConfigValue(values.at(i)))
             return false;
     }
 

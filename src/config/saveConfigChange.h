@@ -8,6 +8,12 @@
 // so a test can stop the process at every point and check what is left on disk.
 extern void (*gSaveStepHook)(int step);
 
+// Whether a key, or one value, can be written into the file so that it reads back unchanged.
+// A key must not break the line, hold "=", start with blanks the reader would trim, or start a
+// comment; a value must not hold a line break or a double quote (the reader drops quotes).
+bool isSavableConfigKey(const WString& key);
+bool isSavableConfigValue(const WString& value);
+
 // Writes newPath completely, flushes it to disk and renames it over configPath in one step.
 // False (and configPath untouched, newPath gone) when anything fails or a value cannot be
 // written so that it reads back unchanged.

@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "config/ConfigReader.h"
+#include "config/saveConfigChange.h"
 #include "core/Globals.h"
 #include "core/Launcher.h"
 #include "core/Video.h"
@@ -72,11 +73,6 @@ bool isFile(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool holdsAnyOf(const WString& text, const char* bytes)
-{
-    return strpbrk(text.printable(), bytes) != nullptr;
 }
 
 // The words of a list, as a checker message shows them.
@@ -643,11 +639,8 @@ void SkinChecker::checkAction(const WString::Array& words, const ActionContext& 
                                    "launcher still restarts");
             return;
         }
-        // The rules by which saving refuses a change it could not read back as written.
         const WString& key = words.at(1);
-        const bool comment = key.length() >= 2 && key.at(0) == '/' && key.at(1) == '/';
-        if (key.length() == 0 || holdsAnyOf(key, "=\r\n") || key.at(0) == ' ' ||
-            key.at(0) == '\t' || comment) {
+        if (!isSavableConfigKey(key)) {
             m_diagnostics.reportAt(file, where.line,
                                    "config key \"%s\" cannot be saved (empty, holding = or a line "
                                    "break, or starting with a blank or //)",
@@ -655,7 +648,7 @@ void SkinChecker::checkAction(const WString::Array& words, const ActionContext& 
             return;
         }
         for (int i = 2; i < count; i++) {
-            if (holdsAnyOf(words.at(i), "\r\n\"")) {
+            if (!isSavableConfigValue(words.at(i))) {
                 m_diagnostics.reportAt(file, where.line,
                                        "config value %d holds a line break or a double quote and "
                                        "cannot be saved",
