@@ -2,52 +2,11 @@
 """The shipped application walked as a user would: games, the emulator folder, settings, skin switch."""
 
 import os
-import struct
-import zlib
 
 import harness
 
 # Background pixels of each skin's main page that no button covers.
 CORNERS = [(2, 2), (2, 236), (317, 236)]
-
-
-def png_pixels(path):
-    """Decodes an 8-bit RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pos, idat = 8, b""
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    assert depth == 8 and colour in (2, 6), "unexpected PNG format in %s" % path
-    channels = 4 if colour == 6 else 3
-    raw, stride = zlib.decompress(idat), width * channels
-    rows, prev, at = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[at], bytearray(raw[at + 1:at + 1 + stride])
-        at += 1 + stride
-        for i in range(stride):
-            a = line[i - channels] if i >= channels else 0
-            b = prev[i]
-            c = prev[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 255
-            elif kind == 2:
-                line[i] = (line[i] + b) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
-        prev = line
-    return rows
 
 
 def screen_value(rgb):
@@ -94,7 +53,7 @@ class DefaultApplication(harness.LauncherTestCase):
         super().tearDown()
 
     def main_page_pixels(self, skin):
-        rows = png_pixels(self.app.file("skins/%s/main.png" % skin))
+        rows = harness.png_pixels(self.app.file("skins/%s/main.png" % skin))
         return {(x, y): screen_value(rows[y][x]) for x, y in CORNERS}
 
     def test_launch_a_rom_from_the_emulator_folder(self):
