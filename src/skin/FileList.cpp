@@ -15,6 +15,7 @@
 #include "config/ConfigReader.h"
 #include "core/Globals.h"
 #include "core/SkinDiagnostics.h"
+#include "core/Video.h"
 #include "skin/Page.h"
 
 namespace {
@@ -68,8 +69,11 @@ FileList::FileList(int left, int top, int right, int bottom, Config& options)
 {
     // Without a glyph sheet the line height is 0: the window then has no rows.
     const int lineHeight = gFont.lineHeight();
-    if (lineHeight > 0 && bottom > top)
-        m_rows = (bottom - top) / lineHeight;
+    // In 64 bits: a window spanning most of the int range must not overflow.
+    if (lineHeight > 0 && bottom > top) {
+        const long long rows = ((long long)bottom - top) / lineHeight;
+        m_rows = rows > INT_MAX ? INT_MAX : (int)rows;
+    }
 
     WString::Array colours;
     if (options.get("color", colours)) {
@@ -190,16 +194,27 @@ int FileList::compareEntries(const void* a, const void* b)
 void FileList::draw(bool isSelected)
 {
     const int lineHeight = gFont.lineHeight();
+    if (lineHeight <= 0)
+        return;
     const int cursorLine = m_rows / 2;
-    for (int i = 0; i < m_rows; i++) {
-        const int index = i + m_cursor - cursorLine;
+    // Only rows that reach onto the screen are visited, so a window far taller than the
+    // screen costs no more than one that fits; positions are 64-bit for the same reason.
+    const long long top = m_top;
+    long long first = 0;
+    if (-lineHeight - top >= 0)
+        first = (-lineHeight - top) / lineHeight + 1;
+    long long end = Video::HEIGHT - top <= 0 ? 0 : (Video::HEIGHT - top + lineHeight - 1) / lineHeight;
+    if (end > m_rows)
+        end = m_rows;
+    for (long long i = first; i < end; i++) {
+        const long long index = i + m_cursor - cursorLine;
         if (index < 0 || index >= m_entries.count())
             continue;
         uint16_t colour = m_colour;
         if (i == cursorLine)
             colour = isSelected ? m_cursorColour : m_cursorIdleColour;
         gFont.setColour(colour);
-        gFont.drawText(m_left, m_top + i * lineHeight, m_entries.at(index).printable());
+        gFont.drawText(m_left, (int)(top + i * lineHeight), m_entries.at((int)index).printable());
     }
 }
 

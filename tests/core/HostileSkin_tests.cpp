@@ -523,7 +523,7 @@ TEST_F(HostileSkin, ListWindowsOverOddAndHugeDirectories)
         close(fd);
     }
     writeFile(app.base() + "plain.txt", "x");
-    const int count = 6;
+    const int count = 8;
     std::string skin = pageWith(0, "BUTTON=0\nTYPE=selector,10,20,300,220\nOPTIONS=startdir," + big +
                                        "\nOPTIONS=color,zz,1,\n");
     skin += "BUTTON=1\nTYPE=selector,10,200,300,20\nOPTIONS=startdir," + big + "\n";
@@ -532,6 +532,11 @@ TEST_F(HostileSkin, ListWindowsOverOddAndHugeDirectories)
             "plain.txt/\n";
     skin += "BUTTON=4\nTYPE=selector,0,0,319,239\nOPTIONS=startdir,/no/such/place/\n";
     skin += "BUTTON=5\nTYPE=selector,0,0,319,239\nOPTIONS=startdir,\nOPTIONS=filter\n";
+    // Windows spanning the whole int range: their height once overflowed into undefined
+    // behaviour, and drawing visited every one of their hundreds of millions of rows.
+    skin += "BUTTON=6\nTYPE=selector,0,-2147483648,319,2147483647\nOPTIONS=startdir," + big + "\n";
+    skin += "BUTTON=7\nTYPE=selector,-2147483648,2147483600,2147483647,2147483647\n"
+            "OPTIONS=startdir," + big + "\n";
     for (int slot = 0; slot < count; slot++)
         skin += "BUTTON=" + std::to_string(slot) + "\n" + sideways(slot, count);
     app.writeSkin(skin);
@@ -546,6 +551,8 @@ TEST_F(HostileSkin, ListWindowsOverOddAndHugeDirectories)
     EXPECT_EQ(fileCount + 1, list->entries().count()); // the files and "../"
     ASSERT_NE(nullptr, page.button(1)->list());
     EXPECT_EQ(0, page.button(1)->list()->rows());
+    ASSERT_NE(nullptr, page.button(6)->list());
+    EXPECT_EQ(int(4294967295LL / gFont.lineHeight()), page.button(6)->list()->rows());
 
     for (int slot = 0; slot < count; slot++) {
         ASSERT_EQ(slot, page.selected());
