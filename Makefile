@@ -1,4 +1,5 @@
 # Front door over CMake: make run, make test, make bench, make fuzz.
+MAKEFLAGS += --no-print-directory
 BUILD := build
 SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
@@ -16,10 +17,9 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -z "$${DISPLAY:-}" ]; then \
-	  echo "make run needs a display (DISPLAY is not set); without one, try: xvfb-run make run"; \
-	  exit 1; \
-	fi
+ifeq ($(strip $(DISPLAY)),)
+	$(error make run needs a display (DISPLAY is not set); without one, run: xvfb-run make run)
+endif
 	$(APP)
 
 # The whole suite, unit and end-to-end, on a build with AddressSanitizer and UBSan.
