@@ -76,14 +76,14 @@ TEST(saveConfigChange, ValuesReadBackUnchanged)
     ASSERT_TRUE(files.dir.ok());
     ASSERT_TRUE(writeFile(files.config, "SKIN=concept\nLIST=old\n  skin=shadow\n"));
     ASSERT_TRUE(files.save("SKIN", {"dark"}));
-    ASSERT_TRUE(files.save("LIST", {"a,b", "trailing ", " leading", "", "x\ty"}));
+    ASSERT_TRUE(files.save("LIST", {"a,b", "trailing ", " leading", "", "x\ty", "tab\t", "\ttab"}));
     ASSERT_TRUE(files.save("ONE", {"only,one"}));
 
     Config config(files.config.c_str());
     ASSERT_TRUE(config.isLoaded());
     WString::Array values;
     ASSERT_TRUE(config.get("LIST", values));
-    expectValues({"a,b", "trailing ", " leading", "", "x\ty"}, values, "LIST");
+    expectValues({"a,b", "trailing ", " leading", "", "x\ty", "tab\t", "\ttab"}, values, "LIST");
     ASSERT_TRUE(config.get("ONE", values));
     expectValues({"only,one"}, values, "ONE");
     EXPECT_STREQ("dark", config.lookup("SKIN", nullptr).printable());
@@ -105,6 +105,8 @@ TEST(saveConfigChange, RefusesWhatCannotBeWrittenFaithfully)
         {"", {"dark"}},
         {nullptr, {"dark"}},
         {" SKIN", {"dark"}},
+        {"\tSKIN", {"dark"}},
+        {"SKIN\n", {"dark"}},
         {"//SKIN", {"dark"}},
     };
     const std::string before = "// keep me\r\nSKIN=concept\n";
