@@ -1,4 +1,5 @@
 // Circular doubly linked list with a sentinel node; the buckets of WMap.
+// The sentinel lives inside the list, so an empty list (most buckets) allocates nothing.
 #pragma once
 
 template <class T, class TRef>
@@ -43,16 +44,12 @@ public:
         int m_removed;
     };
 
-    WList() : m_head(new Node), m_count(0)
+    WList() : m_head(&m_sentinel), m_count(0)
     {
         m_head->next = m_head;
         m_head->prev = m_head;
     }
-    virtual ~WList()
-    {
-        clear();
-        delete m_head;
-    }
+    virtual ~WList() { clear(); }
     WList(const WList&) = delete;
     WList& operator=(const WList&) = delete;
 
@@ -80,6 +77,7 @@ public:
     }
 
 private:
+    Node m_sentinel;
     Node* m_head;
     int m_count;
 };

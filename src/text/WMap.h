@@ -1,4 +1,5 @@
 // Chained hash map keyed by WString with a fixed bucket count and a signed-byte hash.
+// The buckets are allocated with the first entry: most buttons' option maps stay empty.
 #pragma once
 
 #include "text/WList.h"
@@ -27,7 +28,7 @@ public:
 
     class Iterator {
     public:
-        explicit Iterator(WMap* map) : m_map(map), m_bucket(0), m_list(&map->m_buckets[0]) {}
+        explicit Iterator(WMap* map) : m_map(map), m_bucket(0), m_list(&map->buckets()[0]) {}
         virtual ~Iterator() {}
         bool hasNext()
         {
@@ -56,7 +57,7 @@ public:
     };
 
     explicit WMap(unsigned bucketCount = 31)
-        : m_bucketCount(bucketCount), m_buckets(new Bucket[bucketCount]), m_count(0)
+        : m_bucketCount(bucketCount), m_buckets(nullptr), m_count(0)
     {
     }
     virtual ~WMap()
@@ -70,7 +71,7 @@ public:
     unsigned bucketCount() const { return m_bucketCount; }
     int count() const { return m_count; }
     unsigned bucketOf(KeyArg key) const { return hashString(key) % m_bucketCount; }
-    Bucket& bucket(unsigned index) { return m_buckets[index]; }
+    Bucket& bucket(unsigned index) { return buckets()[index]; }
 
     bool get(KeyArg key, Value& out) const
     {
@@ -79,6 +80,12 @@ public:
             return false;
         out = e->value;
         return true;
+    }
+    // The value stored under key, or null; nothing is copied.
+    Value* valueOf(KeyArg key) const
+    {
+        Entry* e = find(key);
+        return e ? &e->value : nullptr;
     }
     void set(KeyArg key, ValueArg value)
     {
@@ -90,7 +97,7 @@ public:
         Entry fresh;
         fresh.key = key;
         fresh.value = value;
-        m_buckets[bucketOf(key)].append(fresh);
+        buckets()[bucketOf(key)].append(fresh);
         m_count++;
     }
     Value& getOrCreate(KeyArg key)
@@ -100,13 +107,15 @@ public:
             return e->value;
         Entry fresh;
         fresh.key = key;
-        Bucket& b = m_buckets[bucketOf(key)];
+        Bucket& b = buckets()[bucketOf(key)];
         b.append(fresh);
         m_count++;
         return b.last().value;
     }
     void remove(KeyArg key)
     {
+        if (!m_buckets)
+            return;
         typename Bucket::Iterator it(&m_buckets[bucketOf(key)]);
         while (it.hasNext()) {
             if (it.next().key == key) {
@@ -118,14 +127,24 @@ public:
     }
     void clear()
     {
-        for (unsigned i = 0; i < m_bucketCount; i++)
-            m_buckets[i].clear();
+        if (m_buckets) {
+            for (unsigned i = 0; i < m_bucketCount; i++)
+                m_buckets[i].clear();
+        }
         m_count = 0;
     }
 
 private:
+    Bucket* buckets()
+    {
+        if (!m_buckets)
+            m_buckets = new Bucket[m_bucketCount];
+        return m_buckets;
+    }
     Entry* find(KeyArg key) const
     {
+        if (!m_buckets)
+            return nullptr;
         typename Bucket::Iterator it(&m_buckets[bucketOf(key)]);
         while (it.hasNext()) {
             Entry& e = it.next();

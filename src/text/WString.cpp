@@ -55,6 +55,16 @@ WString::~WString()
     m_text = nullptr;
 }
 
+WString& WString::operator=(WString&& other) noexcept
+{
+    if (&other != this) {
+        free(m_text);
+        m_text = other.m_text;
+        other.m_text = nullptr;
+    }
+    return *this;
+}
+
 WString WString::fromBytes(const char* p, unsigned long n)
 {
     WString s;

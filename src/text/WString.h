@@ -7,11 +7,14 @@ public:
 
     WString();
     WString(const WString& other);
+    // Takes over the other's block; the other is left absent.
+    WString(WString&& other) noexcept : m_text(other.m_text) { other.m_text = nullptr; }
     WString(const char* text);
     explicit WString(char c);
     ~WString();
 
     WString& operator=(const WString& other) { return assign(other); }
+    WString& operator=(WString&& other) noexcept;
     WString& operator=(const char* text) { return assign(text); }
 
     // The raw pointer: null when absent.

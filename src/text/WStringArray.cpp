@@ -1,6 +1,9 @@
-// WString::Array: items are copied between slots by WString assignment; storage grows by half
-// (at least to count + 4) and is rebuilt with 4 spare slots when less than half would be used.
+// WString::Array: storage grows by half (at least to count + 4) and is rebuilt with 4 spare slots
+// when less than half would be used. Items change slots by handing over their blocks, so growing,
+// shrinking and shifting never copy text.
 #include "text/WStringArray.h"
+
+#include <utility>
 
 namespace {
 
@@ -18,8 +21,7 @@ WString::Array::Array(const Array& other) : m_items(nullptr), m_capacity(0), m_c
 
 WString::Array::~Array()
 {
-    if (m_count > 0)
-        removeRange(0, m_count);
+    // Destroying the slots frees every item; shrinking first would only allocate.
     delete[] m_items;
     m_items = nullptr;
     m_capacity = 0;
@@ -40,9 +42,22 @@ int WString::Array::append(const WString& item)
     return m_count - 1;
 }
 
+int WString::Array::append(WString&& item)
+{
+    if (m_items && &item >= m_items && &item < m_items + m_capacity) {
+        WString own(std::move(item));
+        insertSlots(m_count, 1);
+        m_items[m_count - 1] = std::move(own);
+    } else {
+        insertSlots(m_count, 1);
+        m_items[m_count - 1] = std::move(item);
+    }
+    return m_count - 1;
+}
+
 WString WString::Array::takeAt(int index)
 {
-    WString item(m_items[index]);
+    WString item(std::move(m_items[index]));
     removeRange(index, 1);
     return item;
 }
@@ -56,15 +71,15 @@ int WString::Array::insertSlots(int index, int n)
             capacity = needed + kSpareSlots;
         WString* storage = new WString[capacity];
         for (int i = 0; i < index; i++)
-            storage[i] = m_items[i];
+            storage[i] = std::move(m_items[i]);
         for (int i = index; i < m_count; i++)
-            storage[i + n] = m_items[i];
+            storage[i + n] = std::move(m_items[i]);
         delete[] m_items;
         m_items = storage;
         m_capacity = capacity;
     } else {
         for (int i = m_count - 1; i >= index; i--)
-            m_items[i + n] = m_items[i];
+            m_items[i + n] = std::move(m_items[i]);
         for (int i = index; i < index + n; i++)
             m_items[i] = static_cast<const char*>(nullptr);
     }
@@ -79,15 +94,16 @@ int WString::Array::removeRange(int index, int n)
         int capacity = remaining + kSpareSlots;
         WString* storage = new WString[capacity];
         for (int i = 0; i < index; i++)
-            storage[i] = m_items[i];
+            storage[i] = std::move(m_items[i]);
         for (int i = index + n; i < m_count; i++)
-            storage[i - n] = m_items[i];
+            storage[i - n] = std::move(m_items[i]);
+        // The removed items go with the old storage.
         delete[] m_items;
         m_items = storage;
         m_capacity = capacity;
     } else {
         for (int i = index + n; i < m_count; i++)
-            m_items[i - n] = m_items[i];
+            m_items[i - n] = std::move(m_items[i]);
         for (int i = remaining; i < m_count; i++)
             m_items[i] = static_cast<const char*>(nullptr);
     }
@@ -112,6 +128,23 @@ WString::Array& WString::Array::assign(const Array& other)
     for (int i = 0; i < m_count; i++)
         m_items[i] = other.m_items[i];
     return *this;
+}
+
+WString::Array& WString::Array::assignTaking(Array& other)
+{
+    if (&other == this)
+        return *this;
+    resize(other.m_count);
+    for (int i = 0; i < m_count; i++)
+        m_items[i] = std::move(other.m_items[i]);
+    return *this;
+}
+
+void WString::Array::swap(Array& other)
+{
+    std::swap(m_items, other.m_items);
+    std::swap(m_capacity, other.m_capacity);
+    std::swap(m_count, other.m_count);
 }
 
 WString WString::Array::join(const WString& separator) const

@@ -18,11 +18,18 @@ public:
     WString* items() { return m_items; }
 
     int append(const WString& item);
+    // Takes over the item's block; the item is left absent.
+    int append(WString&& item);
     WString takeAt(int index);
     int insertSlots(int index, int n);
     int removeRange(int index, int n);
     int resize(int n);
     Array& assign(const Array& other);
+    // The same result as assign, but other's items are handed over instead of copied: other
+    // keeps its count, with every item absent.
+    Array& assignTaking(Array& other);
+    // Exchanges storage, capacity and count with other; no item is copied.
+    void swap(Array& other);
     WString join(const WString& separator) const;
 
 private:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -226,4 +227,59 @@ TEST(WStringArray, Join)
     EXPECT_EQ(oneAbsent.join(WString(",")).text(), nullptr);
     oneAbsent.append(WString());
     EXPECT_STREQ(oneAbsent.join(WString(",")).text(), ",");
+}
+
+TEST(WStringArray, AssignTakingEndsLikeAssign)
+{
+    // Targets that grow, keep and shrink their storage; the source keeps its count, absent.
+    for (int targetCount : {0, 2, 10}) {
+        for (int sourceCount : {0, 1, 3, 7}) {
+            WString::Array copied = numbered(targetCount);
+            WString::Array taken = numbered(targetCount);
+            WString::Array source = numbered(sourceCount);
+            copied.assign(source);
+            taken.assignTaking(source);
+            const std::string where = std::to_string(targetCount) + " <- " + std::to_string(sourceCount);
+            EXPECT_EQ(taken.capacity(), copied.capacity()) << where;
+            ASSERT_EQ(taken.count(), copied.count()) << where;
+            for (int i = 0; i < taken.count(); i++)
+                EXPECT_STREQ(taken.at(i).text(), copied.at(i).text()) << where << " item " << i;
+            ASSERT_EQ(source.count(), sourceCount) << where;
+            for (int i = 0; i < source.count(); i++)
+                EXPECT_EQ(source.at(i).text(), nullptr) << where << " item " << i;
+        }
+    }
+    WString::Array items = numbered(3);
+    items.assignTaking(items);
+    expectNumbered(items, {0, 1, 2});
+}
+
+TEST(WStringArray, AppendOfATemporaryTakesItsText)
+{
+    WString::Array items;
+    for (int i = 0; i < 6; i++)
+        items.append(WString(std::to_string(i).c_str()));
+    EXPECT_EQ(items.capacity(), 10);
+    expectNumbered(items, {0, 1, 2, 3, 4, 5});
+    WString text("moved");
+    const char* block = text.text();
+    items.append(std::move(text));
+    EXPECT_EQ(items.at(6).text(), block);
+    EXPECT_TRUE(text.isAbsent());
+    items.append(std::move(items.at(0)));
+    EXPECT_STREQ(items.at(7).text(), "0");
+    EXPECT_TRUE(items.at(0).isAbsent());
+}
+
+TEST(WStringArray, SwapExchangesStorageAndCount)
+{
+    WString::Array a = numbered(6);
+    WString::Array b = numbered(2);
+    const WString* aItems = a.items();
+    a.swap(b);
+    EXPECT_EQ(b.items(), aItems);
+    EXPECT_EQ(b.capacity(), 10);
+    expectNumbered(b, {0, 1, 2, 3, 4, 5});
+    EXPECT_EQ(a.capacity(), 5);
+    expectNumbered(a, {0, 1});
 }
