@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "config/ConfigReader.h"
 
@@ -73,71 +74,103 @@ void Config::clear()
     m_entries.clear();
 }
 
-// Appends what one reference between two "%" stands for; a missing key stays as written.
-static void resolveReference(const Config& config, const WString& name, WString& result)
+// Appends to out what one reference between two "%" stands for; a missing key stays as written.
+// False when it adds nothing: an index out of range, an absent value or a key without values.
+// name is the text between the marks; it is cut up in place.
+static bool resolveReference(const Config::Store& entries, std::string& name, std::string& out)
 {
-    WString::Array values;
-    int bracket = name.findChar('[');
-    int length = name.length();
-    if (bracket > 0 && name.at(length - 1) == ']') {
-        WString indexText = name.mid(bracket + 1, length - bracket - 2);
-        WString base = name.left(bracket);
-        if (!config.get(base.text(), values)) {
-            result.append("%");
-            result.append(base);
-            result.append("%");
-            return;
+    const size_t bracket = name.find('[');
+    if (bracket != std::string::npos && bracket > 0 && name.back() == ']') {
+        name.back() = '\0';
+        name[bracket] = '\0';
+        const char* base = name.c_str();
+        const WString::Array* values = entries.valueOf(base);
+        if (!values) {
+            out += '%';
+            out += base;
+            out += '%';
+            return true;
         }
         // Read as a long so that a huge index cannot wrap into range.
         errno = 0;
-        long index = strtol(indexText.text(), nullptr, 10);
-        if (errno == 0 && index >= 0 && index < values.count())
-            result.append(values.at(static_cast<int>(index)));
-        return;
+        long index = strtol(base + bracket + 1, nullptr, 10);
+        if (errno != 0 || index < 0 || index >= values->count())
+            return false;
+        const char* item = values->at(static_cast<int>(index)).text();
+        if (!item)
+            return false;
+        out += item;
+        return true;
     }
-    if (config.get(name.text(), values)) {
-        result.append(values.join(kValueSeparator));
-        return;
+    const WString::Array* values = entries.valueOf(name.c_str());
+    if (!values) {
+        out += '%';
+        out += name;
+        out += '%';
+        return true;
     }
-    result.append("%");
-    result.append(name);
-    result.append("%");
+    // The values joined with the separator: one absent value, or none, joins to nothing.
+    const int count = values->count();
+    if (count == 0 || (count == 1 && values->at(0).isAbsent()))
+        return false;
+    for (int i = 0; i < count; i++) {
+        if (i > 0)
+            out += kValueSeparator;
+        out += values->at(i).printable();
+    }
+    return true;
 }
 
 WString Config::expand(const WString& text) const
 {
-    WString result;
     if (text.isAbsent())
-        return result;
-    // A private copy in which every "%" becomes a terminator, so runs and names are C strings.
-    size_t length = strlen(text.text());
-    char* scratch = static_cast<char*>(malloc(length + 1));
-    if (!scratch)
-        return result;
-    memcpy(scratch, text.text(), length + 1);
+        return WString();
+    const char* segment = text.text();
+    const char* mark = strchr(segment, '%');
+    // Nothing to resolve: the result is a copy, absent for the empty text as nothing is appended.
+    if (!mark)
+        return *segment ? text : WString();
 
+    // Plain runs are copied whole; present tells whether anything at all was appended.
+    std::string out;
+    std::string name;
+    bool present = false;
     bool inReference = false;
-    size_t segment = 0;
-    for (size_t i = 0; i < length; i++) {
-        if (scratch[i] != '%')
-            continue;
-        scratch[i] = '\0';
+    for (; mark; mark = strchr(segment, '%')) {
         if (inReference) {
-            if (i == segment)
-                result.append("%");
-            else
-                resolveReference(*this, WString(scratch + segment), result);
-        } else if (i > segment) {
-            result.append(scratch + segment);
+            if (mark == segment) {
+                out += '%';
+                present = true;
+            } else {
+                name.assign(segment, mark - segment);
+                present = resolveReference(m_entries, name, out) || present;
+            }
+        } else if (mark > segment) {
+            out.append(segment, mark - segment);
+            present = true;
         }
         inReference = !inReference;
-        segment = i + 1;
+        segment = mark + 1;
     }
     // A name left open by an unmatched "%" is dropped.
-    if (!inReference && segment < length)
-        result.append(scratch + segment);
-    free(scratch);
-    return result;
+    if (!inReference && *segment) {
+        out += segment;
+        present = true;
+    }
+    return present ? WString(out.c_str()) : WString();
+}
+
+void Config::expandInPlace(WString& text) const
+{
+    if (text.isAbsent())
+        return;
+    if (!strchr(text.text(), '%')) {
+        // Such a text expands to a copy of itself, and the empty text to an absent one.
+        if (text.isEmpty())
+            text = WString();
+        return;
+    }
+    text = expand(text);
 }
 
 void Config::dump() const

@@ -23,6 +23,8 @@ public:
     void remove(const char* name);
     void clear();
     WString expand(const WString& text) const;
+    // text = expand(text), without copying a text that holds no reference.
+    void expandInPlace(WString& text) const;
     // One "CFG: key=values" line per entry, in bucket order.
     void dump() const;
     Store& entries() { return m_entries; }

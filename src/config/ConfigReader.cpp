@@ -4,9 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "config/InputFile.h"
+namespace {
 
-ConfigReader::ConfigReader() : m_open(0), m_position(0), m_lastLine(0) {}
+// The blanks trimmed from both ends of a line.
+bool isTrimSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+} // namespace
+
+ConfigReader::ConfigReader() : m_open(0), m_cursor(nullptr), m_lineCount(0), m_lastLine(0) {}
 
 ConfigReader::ConfigReader(const char* path) : ConfigReader()
 {
@@ -15,72 +23,90 @@ ConfigReader::ConfigReader(const char* path) : ConfigReader()
 
 void ConfigReader::open(const char* path)
 {
-    m_lines.resize(0);
-    m_position = 0;
+    m_content.reset();
+    m_cursor = nullptr;
+    m_lineCount = 0;
     m_lastLine = 0;
     m_open = 0;
     InputFile file;
     if (!file.open(path))
         return;
     m_open = 1;
-    m_lines = file.readLines();
+    m_content = file.readContent();
+    m_cursor = m_content.get();
     file.close();
 }
 
 bool ConfigReader::next(WString& key, WString::Array& values)
 {
-    while (m_position < m_lines.count()) {
-        WString& line = m_lines.at(m_position);
-        line.trim();
-        bool comment = line.length() >= 2 && line.at(0) == '/' && line.at(1) == '/';
-        if (!comment && line.length() > 0 && parseLine(line, key, values)) {
-            m_position++;
-            m_lastLine = m_position;
+    // Each line is cut from the content in place: every line feed ends one, and the piece after
+    // the last line feed is a line too.
+    while (m_cursor) {
+        char* begin = m_cursor;
+        char* end = strchr(begin, '\n');
+        m_cursor = end ? end + 1 : nullptr;
+        if (!end)
+            end = begin + strlen(begin);
+        m_lineCount++;
+        while (begin < end && isTrimSpace(*begin))
+            begin++;
+        while (end > begin && isTrimSpace(end[-1]))
+            end--;
+        bool comment = end - begin >= 2 && begin[0] == '/' && begin[1] == '/';
+        if (!comment && end > begin && parseRange(begin, end, key, values)) {
+            m_lastLine = m_lineCount;
             return true;
         }
-        m_position++;
     }
     return false;
 }
 
 bool ConfigReader::parseLine(const WString& line, WString& key, WString::Array& values)
 {
-    values.resize(0);
-    int equals = line.findChar('=');
-    if (equals <= 0)
+    if (line.isAbsent()) {
+        values.resize(0);
         return false;
-    key = line.left(equals);
+    }
+    // A private copy, as parsing cuts the line up.
+    WString copy(line);
+    char* begin = &copy.at(0);
+    return parseRange(begin, begin + copy.length(), key, values);
+}
+
+bool ConfigReader::parseRange(char* begin, char* end, WString& key, WString::Array& values)
+{
+    values.resize(0);
+    char* equals = static_cast<char*>(memchr(begin, '=', end - begin));
+    if (!equals || equals == begin)
+        return false;
+    *equals = '\0';
+    key = begin;
     key.toUpper();
 
-    // Values are collected in a scratch copy of the value part; quotes are dropped as we go.
-    const char* rest = line.text() + equals + 1;
-    size_t restLength = strlen(rest);
-    char* scratch = static_cast<char*>(malloc(restLength + 1));
-    if (!scratch) {
-        values.append(WString());
-        return true;
-    }
+    // Each value is gathered in place, quotes dropped, and ended with a NUL where it stops.
+    // Only an empty first value stays absent; later empty values are present.
     bool quoted = false;
     bool first = true;
-    size_t start = 0;
-    size_t end = 0;
-    for (size_t i = 0; i < restLength; i++) {
-        char c = rest[i];
+    char* start = equals + 1;
+    char* out = start;
+    for (const char* in = start; in < end; in++) {
+        char c = *in;
         if (c == '"') {
             quoted = !quoted;
         } else if (c == ',' && !quoted) {
-            scratch[end] = '\0';
-            // Only an empty first value stays absent; later empty values are present.
-            values.append(first && end == start ? WString() : WString(scratch + start));
+            *out = '\0';
+            values.insertSlots(values.count(), 1);
+            if (!first || out != start)
+                values.at(values.count() - 1) = start;
             first = false;
-            end++;
-            start = end;
+            start = ++out;
         } else {
-            scratch[end++] = c;
+            *out++ = c;
         }
     }
-    scratch[end] = '\0';
-    values.append(first && end == start ? WString() : WString(scratch + start));
-    free(scratch);
+    *out = '\0';
+    values.insertSlots(values.count(), 1);
+    if (!first || out != start)
+        values.at(values.count() - 1) = start;
     return true;
 }

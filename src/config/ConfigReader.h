@@ -1,6 +1,7 @@
 // Hands out the KEY=value,value statements of a statement file one at a time.
 #pragma once
 
+#include "config/InputFile.h"
 #include "text/WString.h"
 
 class ConfigReader {
@@ -18,8 +19,14 @@ public:
     int lineNumber() const { return m_lastLine; }
 
 private:
+    // parseLine on the line from begin to end, which it may overwrite.
+    static bool parseRange(char* begin, char* end, WString& key, WString::Array& values);
+
     unsigned m_open;
-    WString::Array m_lines;
-    int m_position;
+    // The file's content; lines are cut from it as next() reaches them.
+    ContentBlock m_content;
+    // Start of the next line to examine, null when every line has been examined.
+    char* m_cursor;
+    int m_lineCount;
     int m_lastLine;
 };

@@ -1,7 +1,7 @@
 // Reads a statement file whole and cuts it into lines in one linear pass.
 #include "config/InputFile.h"
 
-#include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,54 +46,57 @@ bool InputFile::open(const char* path)
 WString::Array InputFile::readLines()
 {
     WString::Array lines;
-    if (!m_stream)
+    ContentBlock content = readContent();
+    if (!content)
         return lines;
+    // Every line feed ends a line; the piece after the last one is a line too, even when empty.
+    char* lineStart = content.get();
+    for (char* end; (end = strchr(lineStart, '\n')); lineStart = end + 1) {
+        *end = '\0';
+        lines.append(WString(lineStart));
+    }
+    lines.append(WString(lineStart));
+    return lines;
+}
+
+ContentBlock InputFile::readContent()
+{
+    if (!m_stream)
+        return nullptr;
     // Only a regular file has a size worth trusting; a directory reports a huge end offset.
     struct stat info;
     if (fstat(fileno(m_stream), &info) != 0 || !S_ISREG(info.st_mode) ||
         fseek(m_stream, 0, SEEK_END) != 0) {
         m_failed = true;
-        return lines;
+        return nullptr;
     }
     long size = ftell(m_stream);
     if (size <= 0) {
         m_failed = size < 0;
-        return lines;
+        return nullptr;
     }
-    char* buffer = static_cast<char*>(malloc(static_cast<size_t>(size) + 1));
-    if (!buffer) {
+    ContentBlock content(static_cast<char*>(malloc(static_cast<size_t>(size) + 1)));
+    if (!content) {
         m_failed = true;
-        return lines;
+        return nullptr;
     }
+    char* buffer = content.get();
     // A short read would hand out a truncated file as if it were whole.
     if (fseek(m_stream, 0, SEEK_SET) != 0 ||
         fread(buffer, 1, static_cast<size_t>(size), m_stream) != static_cast<size_t>(size)) {
-        free(buffer);
         m_failed = true;
-        return lines;
+        return nullptr;
     }
     buffer[size] = '\0';
 
     // Drop every carriage return in place; the content ends at the first zero byte.
-    size_t length = 0;
-    for (size_t i = 0; buffer[i] != '\0'; i++) {
+    size_t length = strcspn(buffer, "\r");
+    for (size_t i = length; buffer[i] != '\0'; i++) {
         if (buffer[i] != '\r')
             buffer[length++] = buffer[i];
     }
     buffer[length] = '\0';
-
-    // Every line feed ends a line; the piece after the last one is a line too, even when empty.
-    char* lineStart = buffer;
-    for (size_t i = 0; i < length; i++) {
-        if (buffer[i] == '\n') {
-            buffer[i] = '\0';
-            lines.append(WString(lineStart));
-            lineStart = buffer + i + 1;
-        }
-    }
-    lines.append(WString(lineStart));
-    free(buffer);
-    return lines;
+    return content;
 }
 
 void InputFile::close()

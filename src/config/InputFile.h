@@ -2,12 +2,20 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "text/WString.h"
 
 // Opens path for binary reading only when it is a regular file. A FIFO, device or directory
 // is refused (null) without blocking, so a hostile name cannot stall the launcher.
 FILE* openRegularFile(const char* path);
+
+// A file's content as read whole, released with free.
+struct FreeContent {
+    void operator()(char* block) const { free(block); }
+};
+typedef std::unique_ptr<char, FreeContent> ContentBlock;
 
 class InputFile {
 public:
@@ -20,8 +28,11 @@ public:
     bool open(const char* path);
     // Whole content up to the first zero byte, carriage returns deleted, split at every line feed.
     WString::Array readLines();
+    // The same content as one NUL-terminated malloc block, or null when readLines would give no
+    // lines (an empty or unreadable file).
+    ContentBlock readContent();
     void close();
-    // True when the last readLines could not read the whole file (it then gave no lines).
+    // True when the last read could not read the whole file (it then gave no lines).
     bool readFailed() const { return m_failed; }
 
 private:

@@ -137,6 +137,29 @@ TEST(Config, ExpandGivesAbsentWhenNothingIsAppended)
     EXPECT_TRUE(config.expand(WString()).isAbsent());
 }
 
+TEST(Config, ExpandInPlaceGivesWhatExpandGives)
+{
+    Config config;
+    config.setString("SKIN", WString("concept"));
+    config.setString("EMPTY", WString(""));
+    config.set("ONEABSENT", makeArray({nullptr}));
+    const char* texts[] = {"", "plain", " ", "%SKIN%", "a%SKIN%b", "%EMPTY%", "x%EMPTY%",
+                           "%ONEABSENT%", "%NONE%", "100%%", "%", "50%", "%EMPTY[0]%"};
+    for (const char* text : texts) {
+        WString expected = config.expand(WString(text));
+        WString inPlace(text);
+        config.expandInPlace(inPlace);
+        EXPECT_EQ(expected.isAbsent(), inPlace.isAbsent()) << text;
+        EXPECT_STREQ(expected.printable(), inPlace.printable()) << text;
+    }
+    // One present empty value is appended, so the result is present; an absent one is not.
+    EXPECT_FALSE(config.expand(WString("%EMPTY%")).isAbsent());
+    EXPECT_TRUE(config.expand(WString("%ONEABSENT%")).isAbsent());
+    WString absent;
+    config.expandInPlace(absent);
+    EXPECT_TRUE(absent.isAbsent());
+}
+
 TEST(Config, DumpFollowsBucketOrderThenInsertionOrder)
 {
     // Buckets: ">" 0, "A" 3, "a" and "#" 4, "E" and "COLOR" 7.
