@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "config/ConfigReader.h"
 #include "config/saveConfigChange.h"
@@ -173,7 +174,7 @@ bool Launcher::readSkin(const char* path)
             diagnostics->checkRawValues(values);
         }
         for (int i = 0; i < values.count(); ++i)
-            values.at(i) = gConfig.expand(values.at(i));
+            gConfig.expandInPlace(values.at(i));
         if (diagnostics)
             noteSkinStatement(*diagnostics, key, values, parsePage);
 
@@ -187,7 +188,8 @@ bool Launcher::readSkin(const char* path)
             WString name = values.takeAt(0);
             gConfig.set(name.printable(), values);
         } else if (isPageIndex(parsePage)) {
-            m_pages[parsePage].parseStatement(key, values);
+            // The next statement replaces the values, so a button may take their texts.
+            m_pages[parsePage].parseStatement(key, std::move(values));
         }
     }
     return true;

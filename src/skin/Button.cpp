@@ -2,6 +2,7 @@
 #include "skin/Button.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "core/Globals.h"
 #include "core/SkinDiagnostics.h"
@@ -33,12 +34,21 @@ int intArg(const WString::Array& args, int index)
     return atoi(args.at(index).printable());
 }
 
-WString::Array selectAction(const WString& slot)
+// target = the action "select" slot, storage as if a two-word array were assigned.
+void setSelectAction(WString::Array& target, const WString& slot)
 {
-    WString::Array words;
-    words.append(WString("select"));
-    words.append(slot);
-    return words;
+    target.resize(2);
+    target.at(0) = "select";
+    target.at(1) = slot;
+}
+
+// target = values, taking the texts over when takeFrom allows it.
+void setWords(WString::Array& target, const WString::Array& values, WString::Array* takeFrom)
+{
+    if (takeFrom)
+        target.assignTaking(*takeFrom);
+    else
+        target = values;
 }
 
 } // namespace
@@ -52,8 +62,18 @@ Button::~Button()
 
 int Button::parseStatement(const WString& key, const WString::Array& values)
 {
-    const int taken = takeStatement(key, values);
+    const int taken = takeStatement(key, values, nullptr);
     if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
+        noteStatement(*diagnostics, key, values, taken);
+    return taken;
+}
+
+int Button::parseStatement(const WString& key, WString::Array&& values)
+{
+    // The diagnostics read the values after the statement is taken, so they keep theirs.
+    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    const int taken = takeStatement(key, values, diagnostics ? nullptr : &values);
+    if (diagnostics)
         noteStatement(*diagnostics, key, values, taken);
     return taken;
 }
@@ -81,28 +101,37 @@ void Button::noteStatement(SkinDiagnostics& diagnostics, const WString& key,
     }
 }
 
-int Button::takeStatement(const WString& key, const WString::Array& values)
+int Button::takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom)
 {
     if (key == "TYPE") {
-        if (values.count() < 1)
+        const int count = values.count();
+        if (count < 1)
             return 0;
         m_type = values.at(0);
-        m_typeArgs = values;
+        // Storage as after assigning all the values and removing the first: slot 0 is dropped
+        // unfilled.
+        m_typeArgs.resize(count);
+        for (int i = 1; i < count; i++) {
+            if (takeFrom)
+                m_typeArgs.at(i) = std::move(takeFrom->at(i));
+            else
+                m_typeArgs.at(i) = values.at(i);
+        }
         m_typeArgs.removeRange(0, 1);
     } else if (key == "NAVIGATION") {
         WString::Array* targets[NAVIGATION_TARGETS] = {&m_onLeft, &m_onRight, &m_onUp, &m_onDown};
         for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
-            *targets[i] = selectAction(values.at(i));
+            setSelectAction(*targets[i], values.at(i));
     } else if (key == "LEFT") {
-        m_onLeft = values;
+        setWords(m_onLeft, values, takeFrom);
     } else if (key == "RIGHT") {
-        m_onRight = values;
+        setWords(m_onRight, values, takeFrom);
     } else if (key == "UP") {
-        m_onUp = values;
+        setWords(m_onUp, values, takeFrom);
     } else if (key == "DOWN") {
-        m_onDown = values;
+        setWords(m_onDown, values, takeFrom);
     } else if (key == "ACTION") {
-        m_onAction = values;
+        setWords(m_onAction, values, takeFrom);
     } else if (key == "OPTIONS") {
         if (values.count() < 1)
             return 0;

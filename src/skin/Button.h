@@ -16,6 +16,9 @@ public:
     Button& operator=(const Button&) = delete;
 
     int parseStatement(const WString& key, const WString::Array& values);
+    // The same, but the values' texts may be handed over instead of copied; values keeps its
+    // count and may be left with absent items.
+    int parseStatement(const WString& key, WString::Array&& values);
     void handleInput(WString::Array& action, int& nav);
     void draw(bool isSelected);
     void prepare();
@@ -31,7 +34,8 @@ public:
     Config& options() { return m_options; }
 
 private:
-    int takeStatement(const WString& key, const WString::Array& values);
+    // takeFrom is null, or values itself when its texts may be handed over.
+    int takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom);
     void noteStatement(SkinDiagnostics& diagnostics, const WString& key,
                        const WString::Array& values, int taken) const;
 

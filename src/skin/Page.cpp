@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "config/Config.h"
 #include "core/Globals.h"
@@ -89,40 +90,60 @@ Page::~Page()
 
 int Page::parseStatement(const WString& key, const WString::Array& values)
 {
+    int taken = 0;
+    if (Button* button = routeStatement(key, values, taken))
+        return button->parseStatement(key, values);
+    return taken;
+}
+
+int Page::parseStatement(const WString& key, WString::Array&& values)
+{
+    int taken = 0;
+    if (Button* button = routeStatement(key, values, taken))
+        return button->parseStatement(key, std::move(values));
+    return taken;
+}
+
+Button* Page::routeStatement(const WString& key, const WString::Array& values, int& taken)
+{
     SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    taken = 0;
     if (key == "BACKGROUND") {
         if (values.count() < 1)
-            return 0;
+            return nullptr;
         m_backgroundType = values.at(0);
         m_backgroundArgs = dropFirst(values);
         if (diagnostics)
             diagnostics->noteField("BACKGROUND");
-        return 1;
+        taken = 1;
+        return nullptr;
     }
     if (key == "BUTTON") {
         if (values.count() < 1)
-            return 0;
+            return nullptr;
         m_parseSlot = atoi(values.at(0).printable());
         if (diagnostics)
             noteButtonStatement(*diagnostics);
-        return 1;
+        taken = 1;
+        return nullptr;
     }
     if (key == "RETURN") {
         m_returnAction = values;
         if (diagnostics)
             diagnostics->noteField("RETURN");
-        return 1;
+        taken = 1;
+        return nullptr;
     }
     if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
         if (diagnostics)
             reportDroppedStatement(*diagnostics, key);
-        return 0;
+        return nullptr;
     }
     if (!m_buttons[m_parseSlot])
         m_buttons[m_parseSlot] = new Button();
     if (diagnostics)
         diagnostics->setSlot(m_parseSlot);
-    return m_buttons[m_parseSlot]->parseStatement(key, values);
+    return m_buttons[m_parseSlot];
 }
 
 void Page::noteButtonStatement(SkinDiagnostics& diagnostics) const

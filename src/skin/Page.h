@@ -22,6 +22,9 @@ public:
     Page& operator=(const Page&) = delete;
 
     int parseStatement(const WString& key, const WString::Array& values);
+    // The same, but a button may take the values' texts over instead of copying them; values
+    // keeps its count and may be left with absent items.
+    int parseStatement(const WString& key, WString::Array&& values);
     // nav may be cleared to 0; action is empty on entry.
     void handleInput(WString::Array& action, int& nav);
     void draw();
@@ -36,6 +39,8 @@ public:
     const WString::Array& returnAction() const { return m_returnAction; }
 
 private:
+    // The page's own statements; any other goes to the button of the current slot, or to null.
+    Button* routeStatement(const WString& key, const WString::Array& values, int& taken);
     void drawBackground();
     void noteButtonStatement(SkinDiagnostics& diagnostics) const;
     void reportDroppedStatement(SkinDiagnostics& diagnostics, const WString& key) const;

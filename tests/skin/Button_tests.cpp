@@ -76,6 +76,45 @@ TEST(ButtonStatements, TypeNavigationDirectionsAndOptions)
     EXPECT_EQ(toStrings(button.onAction()), (Words{"exec", "/", "prog"}));
 }
 
+TEST(ButtonStatements, TakenValuesEndLikeCopiedOnes)
+{
+    // The same statements, once from arrays the button must copy and once from arrays it may
+    // take over: the same words, in storage of the same size.
+    const std::vector<std::pair<const char*, Words>> statements = {
+        {"TYPE", {"image", "1", "2", "a.png", "b.png"}},
+        {"ACTION", {"exec", "/", "prog", "%p0%"}},
+        {"LEFT", {"page", "2"}},
+        {"TYPE", {"rect", "1", "2", "3", "4", "FFFFFF", "x", "y"}},
+        {"TYPE", {"text"}},
+        {"TYPE", {"rect", "1", "2", "3", "4", "FFFFFF"}},
+        {"NAVIGATION", {"1", "", "3"}},
+        {"OPTIONS", {"startdir", "/tmp/"}},
+        {"ACTION", {"quit"}},
+    };
+    Button copied;
+    Button taken;
+    for (const auto& statement : statements) {
+        const WString key(statement.first);
+        const WString::Array values = words(statement.second);
+        EXPECT_EQ(copied.parseStatement(key, values), taken.parseStatement(key, words(statement.second)))
+            << statement.first;
+        const WString::Array* pairs[][2] = {
+            {&copied.typeArgs(), &taken.typeArgs()}, {&copied.onAction(), &taken.onAction()},
+            {&copied.onLeft(), &taken.onLeft()},     {&copied.onRight(), &taken.onRight()},
+            {&copied.onUp(), &taken.onUp()},         {&copied.onDown(), &taken.onDown()},
+        };
+        for (const auto& pair : pairs) {
+            EXPECT_EQ(toStrings(*pair[0]), toStrings(*pair[1])) << statement.first;
+            EXPECT_EQ(pair[0]->capacity(), pair[1]->capacity()) << statement.first;
+        }
+        EXPECT_STREQ(copied.type().printable(), taken.type().printable());
+        EXPECT_EQ(toStrings(values), statement.second) << "a copied statement keeps its values";
+    }
+    WString::Array options;
+    ASSERT_TRUE(taken.options().get("startdir", options));
+    EXPECT_EQ(toStrings(options), (Words{"/tmp/"}));
+}
+
 TEST(ButtonInput, DirectionsCopyTheirWords)
 {
     Button button;
