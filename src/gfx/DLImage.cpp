@@ -21,6 +21,30 @@ uint16_t toScreenPixel(const unsigned char* rgb)
                       | ((rgb[2] & CHANNEL_MASK) >> 3));
 }
 
+// The conversions below are written per channel count, so that the stride is a constant and
+// the compiler can convert many pixels per instruction.
+template <int CHANNELS>
+void toScreenPixels(const unsigned char* samples, size_t count, uint16_t* out)
+{
+    for (size_t i = 0; i < count; i++)
+        out[i] = toScreenPixel(samples + i * CHANNELS);
+}
+
+template <int CHANNELS>
+void toGreyPixels(const unsigned char* samples, size_t count, uint8_t* out)
+{
+    for (size_t i = 0; i < count; i++) {
+        const unsigned char* sample = samples + i * CHANNELS;
+        out[i] = (uint8_t)((sample[0] + sample[1] + sample[2]) / 3);
+    }
+}
+
+void alphaOf(const unsigned char* samples, size_t count, uint8_t* out)
+{
+    for (size_t i = 0; i < count; i++)
+        out[i] = samples[i * 4 + 3];
+}
+
 // The part of [start, start + length) that lies inside [0, limit), as [from, to).
 bool clipSpan(int start, int length, int limit, int& from, int& to)
 {
@@ -86,20 +110,18 @@ bool DLImage::loadPng(const char* path, int depth, bool keepAlpha)
     // One plain loop per kind of output, so none of them tests the depth or alpha per pixel.
     const unsigned char* samples = decoded;
     if (depth == 8) {
-        uint8_t* grey = (uint8_t*)pixels;
-        for (size_t i = 0; i < count; i++) {
-            const unsigned char* sample = samples + i * channels;
-            grey[i] = (uint8_t)((sample[0] + sample[1] + sample[2]) / 3);
-        }
+        if (channels == 4)
+            toGreyPixels<4>(samples, count, (uint8_t*)pixels);
+        else
+            toGreyPixels<3>(samples, count, (uint8_t*)pixels);
     } else {
-        uint16_t* screenPixels = (uint16_t*)pixels;
-        for (size_t i = 0; i < count; i++)
-            screenPixels[i] = toScreenPixel(samples + i * channels);
+        if (channels == 4)
+            toScreenPixels<4>(samples, count, (uint16_t*)pixels);
+        else
+            toScreenPixels<3>(samples, count, (uint16_t*)pixels);
     }
-    if (alpha) {
-        for (size_t i = 0; i < count; i++)
-            alpha[i] = samples[i * 4 + 3];
-    }
+    if (alpha)
+        alphaOf(samples, count, alpha);
     free(decoded);
 
     free(m_pixels);

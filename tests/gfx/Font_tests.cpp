@@ -215,3 +215,65 @@ TEST_F(ScreenTest, FontReadsEachSheetRowIntoItsScreenRow)
     EXPECT_EQ(0x0000, at(0, 3));
     EXPECT_EQ(0x0000, at(1, 0));
 }
+
+TEST_F(ScreenTest, FontBlendsEveryCoverageOverEveryFieldAndKeepsSpaces)
+{
+    // Glyph 33: 16 columns by 16 rows holding every grey value 0..255 once, so long texts
+    // blend all of them over many screen values; glyph 34 is 3 columns of grey 0.
+    std::vector<uint8_t> markers(21, 0);
+    markers[17] = 255;
+    markers[20] = 255;
+    std::vector<std::vector<uint8_t>> rows(16, std::vector<uint8_t>(21, 0));
+    for (int r = 0; r < 16; r++)
+        for (int k = 0; k < 16; k++)
+            rows[r][1 + k] = (uint8_t)(r * 16 + k);
+    std::string path = writeSheet("everygrey.png", markers, rows);
+    Font font;
+    ASSERT_TRUE(loadQuietly(font, path));
+    unlink(path.c_str());
+    ASSERT_EQ(16, font.glyphEnd(33) - font.glyphStart(33));
+    ASSERT_EQ(3, font.glyphEnd(34) - font.glyphStart(34));
+
+    const char* text = "!! !\"\x01!!";
+    // Screen columns 35..37 lie under the space and 54..56 under the grey-0 glyph 34.
+    const int x = 3, y = 5;
+    const uint16_t colours[] = {0xF81F, 0xFFFF, 0x07C0, 0x1234};
+    for (uint16_t colour : colours) {
+        SCOPED_TRACE(testing::Message() << "colour " << colour);
+        // Every screen value differs, bit 5 included.
+        for (int i = 0; i < W * H; i++)
+            Video::screen[i] = (uint16_t)(i * 40503u);
+        std::vector<uint16_t> before(Video::screen, Video::screen + W * H);
+        font.setColour(colour);
+        EXPECT_EQ(8, font.drawText(x, y, text));
+        int wrong = 0;
+        for (int r = 0; r < 16; r++) {
+            for (int column = 0; column < W; column++) {
+                const int gx = column - x;
+                const uint16_t d = before[(y + r) * W + column];
+                uint16_t expected = d;
+                int grey = -1;
+                if ((gx >= 0 && gx < 32) || (gx >= 35 && gx < 51) || (gx >= 54 && gx < 86))
+                    grey = r * 16 + (gx < 32 ? gx % 16 : gx < 51 ? gx - 35 : (gx - 54) % 16);
+                else if (gx >= 51 && gx < 54)
+                    grey = 0;
+                if (grey >= 0) {
+                    expected = 0;
+                    for (int shift : {11, 6, 0}) {
+                        const int df = (d >> shift) & 31, tf = (colour >> shift) & 31;
+                        expected |= (uint16_t)(((df * (255 - grey) + tf * grey) / 255) << shift);
+                    }
+                }
+                if (at(column, y + r) != expected)
+                    wrong++;
+            }
+        }
+        EXPECT_EQ(0, wrong);
+        for (int i = 0; i < W * H; i++) {
+            const int row = i / W;
+            if (row < y || row >= y + 16) {
+                ASSERT_EQ(before[i], Video::screen[i]) << "pixel " << i;
+            }
+        }
+    }
+}
