@@ -5,6 +5,10 @@
 #include <cstring>
 
 #include "core/Video.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include "gfx/PngReader.h"
 
 namespace {
@@ -26,7 +30,29 @@ uint16_t toScreenPixel(const unsigned char* rgb)
 template <int CHANNELS>
 void toScreenPixels(const unsigned char* samples, size_t count, uint16_t* out)
 {
-    for (size_t i = 0; i < count; i++)
+    size_t i = 0;
+#ifdef __SSE2__
+    if (CHANNELS == 4) {
+        // Eight RGBA pixels at a time, each read as a little-endian 32-bit R | G << 8 | B << 16.
+        const __m128i redMask = _mm_set1_epi32(CHANNEL_MASK);
+        const __m128i greenMask = _mm_set1_epi32(CHANNEL_MASK << 8);
+        const __m128i blueMask = _mm_set1_epi32(CHANNEL_MASK << 16);
+        for (; i + 8 <= count; i += 8) {
+            __m128i halves[2];
+            for (int h = 0; h < 2; h++) {
+                const __m128i v = _mm_loadu_si128((const __m128i*)(samples + (i + 4 * h) * 4));
+                const __m128i pixel = _mm_or_si128(
+                    _mm_or_si128(_mm_slli_epi32(_mm_and_si128(v, redMask), 8),
+                                 _mm_srli_epi32(_mm_and_si128(v, greenMask), 5)),
+                    _mm_srli_epi32(_mm_and_si128(v, blueMask), 19));
+                // Sign-extended from 16 bits, so that the saturating pack keeps every value.
+                halves[h] = _mm_srai_epi32(_mm_slli_epi32(pixel, 16), 16);
+            }
+            _mm_storeu_si128((__m128i*)(out + i), _mm_packs_epi32(halves[0], halves[1]));
+        }
+    }
+#endif
+    for (; i < count; i++)
         out[i] = toScreenPixel(samples + i * CHANNELS);
 }
 

@@ -62,6 +62,38 @@ TEST(DLImage, ConvertsColoursAtEachDepth)
     unlink(path.c_str());
 }
 
+TEST(DLImage, RgbaRowsConvertLikeRgbOnes)
+{
+    // 19 pixels, so that whole blocks of pixels and a remainder are both converted; every
+    // channel differs from its neighbours and from the other channels.
+    const int count = 19;
+    std::vector<uint8_t> rgb, rgba;
+    for (int i = 0; i < count; i++) {
+        const uint8_t r = (uint8_t)(i * 13 + 7), g = (uint8_t)(255 - i * 11), b = (uint8_t)(i * 29 + 100);
+        rgb.insert(rgb.end(), {r, g, b});
+        rgba.insert(rgba.end(), {r, g, b, (uint8_t)(i * 17)});
+    }
+    std::string rgbPath = tempPath("row3.png"), rgbaPath = tempPath("row4.png");
+    ASSERT_TRUE(writeRgbPng(rgbPath, count, 1, rgb, false));
+    ASSERT_TRUE(writeRgbPng(rgbaPath, count, 1, rgba, true));
+    for (int depth : {8, 15, 16}) {
+        SCOPED_TRACE(depth);
+        DLImage fromRgb, fromRgba;
+        ASSERT_TRUE(fromRgb.loadPng(rgbPath.c_str(), depth, true));
+        ASSERT_TRUE(fromRgba.loadPng(rgbaPath.c_str(), depth, true));
+        ASSERT_TRUE(fromRgba.hasAlpha());
+        for (int i = 0; i < count; i++) {
+            const uint8_t* p = &rgb[i * 3];
+            const int expected = depth == 8 ? (p[0] + p[1] + p[2]) / 3
+                                            : ((p[0] & 0xF8) << 8) | ((p[1] & 0xF8) << 3) | (p[2] >> 3);
+            EXPECT_EQ(expected, fromRgb.pixelAt(i, 0)) << "pixel " << i;
+            EXPECT_EQ(expected, fromRgba.pixelAt(i, 0)) << "pixel " << i;
+        }
+    }
+    unlink(rgbPath.c_str());
+    unlink(rgbaPath.c_str());
+}
+
 TEST(DLImage, SixteenBitAndGreyFilesConvertLikeEightBitRgb)
 {
     PngFile wide;
