@@ -102,8 +102,14 @@ WString& WString::assign(const char* text)
         m_text = nullptr;
         return *this;
     }
-    // A fresh block, so a source inside our own block stays valid while copying.
     size_t n = strlen(text);
+    // A text that fits in the current one's block reuses it (memmove also copes with a source
+    // inside that block); otherwise a fresh block, so such a source stays valid while copying.
+    if (m_text && n <= strlen(m_text)) {
+        memmove(m_text, text, n);
+        m_text[n] = '\0';
+        return *this;
+    }
     char* block = allocText(n);
     memcpy(block, text, n);
     adopt(block);

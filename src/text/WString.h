@@ -1,6 +1,8 @@
 // The launcher's own text type: one pointer to a NUL-terminated malloc block; null means absent.
 #pragma once
 
+#include <cstring>
+
 class WString {
 public:
     class Array;
@@ -48,8 +50,8 @@ public:
     bool operator<=(const WString& o) const { return compare(o) <= 0; }
     bool operator>(const WString& o) const { return compare(o) > 0; }
     bool operator>=(const WString& o) const { return compare(o) >= 0; }
-    bool operator==(const char* t) const { return compare(t) == 0; }
-    bool operator!=(const char* t) const { return compare(t) != 0; }
+    bool operator==(const char* t) const { return equals(t); }
+    bool operator!=(const char* t) const { return !equals(t); }
     bool operator<(const char* t) const { return compare(t) < 0; }
     bool operator<=(const char* t) const { return compare(t) <= 0; }
     bool operator>(const char* t) const { return compare(t) > 0; }
@@ -80,6 +82,14 @@ public:
     WString join(const Array& items) const;
 
 private:
+    // compare(t) == 0, inline and with the first bytes tested first: keywords are matched
+    // against long chains of literals.
+    bool equals(const char* t) const
+    {
+        if (!m_text || !t)
+            return m_text == t;
+        return m_text[0] == t[0] && strcmp(m_text, t) == 0;
+    }
     // A present string holding the n bytes at p (n may be 0).
     static WString fromBytes(const char* p, unsigned long n);
     // Appends a present item holding the n bytes at p to items.

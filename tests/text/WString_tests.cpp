@@ -115,6 +115,35 @@ TEST(WString, AssignToSelfKeepsText)
     expectPresent(s, "abc");
 }
 
+TEST(WString, AssignOfShorterLongerAndInnerTexts)
+{
+    WString s("abcdef");
+    s = "xy";
+    expectPresent(s, "xy");
+    s = "longer than before";
+    expectPresent(s, "longer than before");
+    // A source inside the string's own block, shorter and at an offset.
+    s = s.text() + 7;
+    expectPresent(s, "than before");
+    s = s.text() + s.length();
+    expectPresent(s, "");
+    s = "again";
+    expectPresent(s, "again");
+}
+
+TEST(WString, EqualityWithTextMatchesCompare)
+{
+    const char* texts[] = {nullptr, "", "a", "ab", "b", "abc"};
+    for (const char* left : texts) {
+        WString s(left);
+        for (const char* right : texts) {
+            const bool same = s.compare(right) == 0;
+            EXPECT_EQ(same, s == right) << (left ? left : "(null)") << " == " << (right ? right : "(null)");
+            EXPECT_EQ(!same, s != right) << (left ? left : "(null)") << " != " << (right ? right : "(null)");
+        }
+    }
+}
+
 TEST(WString, AssignFromNullMakesAbsent)
 {
     WString s("abc");
