@@ -1,6 +1,7 @@
 // Reads a statement file whole and cuts it into lines in one linear pass.
 #include "config/InputFile.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
@@ -64,28 +65,34 @@ ContentBlock InputFile::readContent()
     if (!m_stream)
         return nullptr;
     // Only a regular file has a size worth trusting; a directory reports a huge end offset.
+    // The whole file is read from its start in as few calls as the system allows, past the
+    // stream's small buffer.
+    const int fd = fileno(m_stream);
     struct stat info;
-    if (fstat(fileno(m_stream), &info) != 0 || !S_ISREG(info.st_mode) ||
-        fseek(m_stream, 0, SEEK_END) != 0) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         m_failed = true;
         return nullptr;
     }
-    long size = ftell(m_stream);
-    if (size <= 0) {
-        m_failed = size < 0;
+    const size_t size = static_cast<size_t>(info.st_size);
+    if (size == 0)
         return nullptr;
-    }
-    ContentBlock content(static_cast<char*>(malloc(static_cast<size_t>(size) + 1)));
+    ContentBlock content(static_cast<char*>(malloc(size + 1)));
     if (!content) {
         m_failed = true;
         return nullptr;
     }
     char* buffer = content.get();
     // A short read would hand out a truncated file as if it were whole.
-    if (fseek(m_stream, 0, SEEK_SET) != 0 ||
-        fread(buffer, 1, static_cast<size_t>(size), m_stream) != static_cast<size_t>(size)) {
-        m_failed = true;
-        return nullptr;
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = pread(fd, buffer + got, size - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_failed = true;
+            return nullptr;
+        }
+        got += static_cast<size_t>(n);
     }
     buffer[size] = '\0';
 

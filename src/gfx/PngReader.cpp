@@ -28,6 +28,9 @@ unsigned char* sImage;
 int sWidth;
 int sHeight;
 int sChannels;
+// Skin images are small files: one read fills this buffer with a whole one, where the
+// stream's default buffer would take a status query and a read per 4 KiB.
+char sReadBuffer[1 << 16];
 
 void onPngError(png_structp png, png_const_charp message)
 {
@@ -143,6 +146,8 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
             diagnostics->noteImageError(whyNotOpened(path));
         return false;
     }
+
+    setvbuf(sFile, sReadBuffer, _IOFBF, sizeof(sReadBuffer));
 
     png_byte signature[SIGNATURE_BYTES];
     if (fread(signature, 1, SIGNATURE_BYTES, sFile) != SIGNATURE_BYTES
