@@ -71,6 +71,60 @@ void alphaOf(const unsigned char* samples, size_t count, uint8_t* out)
         out[i] = samples[i * 4 + 3];
 }
 
+// A decode in progress: the image's own pixels, filled row by row as libpng delivers them.
+struct Conversion {
+    int depth = 0;
+    bool keepAlpha = false;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    void* pixels = nullptr;
+    uint8_t* alpha = nullptr;
+    // False until the pixels have storage; then every row is converted.
+    bool usable = false;
+};
+
+void beginConversion(void* context, int width, int height, int channels)
+{
+    Conversion& c = *static_cast<Conversion*>(context);
+    c.width = width;
+    c.height = height;
+    c.channels = channels;
+    // An unusable depth or layout is refused only after the whole decode, like any other.
+    if ((c.depth != 8 && c.depth != 15 && c.depth != 16) || (channels != 3 && channels != 4))
+        return;
+    const size_t count = (size_t)width * (size_t)height;
+    c.pixels = malloc(c.depth == 8 ? count : count * 2);
+    const bool withAlpha = channels == 4 && c.keepAlpha;
+    c.alpha = withAlpha ? (uint8_t*)malloc(count) : nullptr;
+    c.usable = c.pixels && (!withAlpha || c.alpha);
+}
+
+void convertRow(void* context, int y, const unsigned char* samples)
+{
+    const Conversion& c = *static_cast<const Conversion*>(context);
+    if (!c.usable)
+        return;
+    // One plain loop per kind of output, so none of them tests the depth or alpha per pixel.
+    const size_t first = (size_t)y * (size_t)c.width;
+    const size_t count = (size_t)c.width;
+    if (c.depth == 8) {
+        uint8_t* grey = (uint8_t*)c.pixels + first;
+        if (c.channels == 4)
+            toGreyPixels<4>(samples, count, grey);
+        else
+            toGreyPixels<3>(samples, count, grey);
+    } else {
+        uint16_t* screenPixels = (uint16_t*)c.pixels + first;
+        if (c.channels == 4)
+            toScreenPixels<4>(samples, count, screenPixels);
+        else
+            toScreenPixels<3>(samples, count, screenPixels);
+    }
+    if (c.alpha)
+        alphaOf(samples, count, c.alpha + first);
+}
+
 // The part of [start, start + length) that lies inside [0, limit), as [from, to).
 bool clipSpan(int start, int length, int limit, int& from, int& to)
 {
@@ -110,52 +164,23 @@ DLImage::~DLImage()
 
 bool DLImage::loadPng(const char* path, int depth, bool keepAlpha)
 {
-    unsigned char* decoded = nullptr;
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (!readPng(path, decoded, width, height, channels))
-        return false;
-    if ((depth != 8 && depth != 15 && depth != 16) || (channels != 3 && channels != 4)) {
-        free(decoded);
-        return false;
-    }
-
     // Built aside and swapped in at the end, so a failed load leaves the image as it was.
-    size_t count = (size_t)width * (size_t)height;
-    void* pixels = malloc(depth == 8 ? count : count * 2);
-    bool withAlpha = channels == 4 && keepAlpha;
-    uint8_t* alpha = withAlpha ? (uint8_t*)malloc(count) : nullptr;
-    if (!pixels || (withAlpha && !alpha)) {
-        free(pixels);
-        free(alpha);
-        free(decoded);
+    Conversion conversion;
+    conversion.depth = depth;
+    conversion.keepAlpha = keepAlpha;
+    const bool decoded = readPngRows(path, &conversion, beginConversion, convertRow);
+    if (!decoded || !conversion.usable) {
+        free(conversion.pixels);
+        free(conversion.alpha);
         return false;
     }
-
-    // One plain loop per kind of output, so none of them tests the depth or alpha per pixel.
-    const unsigned char* samples = decoded;
-    if (depth == 8) {
-        if (channels == 4)
-            toGreyPixels<4>(samples, count, (uint8_t*)pixels);
-        else
-            toGreyPixels<3>(samples, count, (uint8_t*)pixels);
-    } else {
-        if (channels == 4)
-            toScreenPixels<4>(samples, count, (uint16_t*)pixels);
-        else
-            toScreenPixels<3>(samples, count, (uint16_t*)pixels);
-    }
-    if (alpha)
-        alphaOf(samples, count, alpha);
-    free(decoded);
 
     free(m_pixels);
     free(m_alpha);
-    m_pixels = pixels;
-    m_alpha = alpha;
-    m_width = width;
-    m_height = height;
+    m_pixels = conversion.pixels;
+    m_alpha = conversion.alpha;
+    m_width = conversion.width;
+    m_height = conversion.height;
     m_depth = (unsigned)depth;
     return true;
 }

@@ -28,6 +28,10 @@ unsigned char* sImage;
 int sWidth;
 int sHeight;
 int sChannels;
+// Set only while readPngRows runs.
+void* sRowContext;
+PngBeginFn sBegin;
+PngRowFn sRow;
 // Skin images are small files: one read fills this buffer with a whole one, where the
 // stream's default buffer would take a status query and a read per 4 KiB.
 char sReadBuffer[1 << 16];
@@ -99,21 +103,38 @@ bool decode()
         png_set_expand(sPng);
     if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(sPng);
-    png_set_interlace_handling(sPng);
+    const int passes = png_set_interlace_handling(sPng);
     png_read_update_info(sPng, sInfo);
 
     png_get_IHDR(sPng, sInfo, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
     size_t rowBytes = png_get_rowbytes(sPng, sInfo);
     int channels = png_get_channels(sPng, sInfo);
 
-    sImage = (unsigned char*)malloc(rowBytes * height);
-    sRows = (png_bytep*)malloc(sizeof(png_bytep) * height);
-    if (!sImage || !sRows)
-        png_error(sPng, "Visual PNG: out of memory");
-    for (png_uint_32 i = 0; i < height; i++)
-        sRows[i] = sImage + i * rowBytes;
-
-    png_read_image(sPng, sRows);
+    if (sRow && passes == 1) {
+        // One row at a time through a single row buffer, each handed out while it is hot.
+        sImage = (unsigned char*)malloc(rowBytes);
+        if (!sImage)
+            png_error(sPng, "Visual PNG: out of memory");
+        sBegin(sRowContext, (int)width, (int)height, channels);
+        for (png_uint_32 y = 0; y < height; y++) {
+            png_read_row(sPng, sImage, nullptr);
+            sRow(sRowContext, (int)y, sImage);
+        }
+    } else {
+        sImage = (unsigned char*)malloc(rowBytes * height);
+        sRows = (png_bytep*)malloc(sizeof(png_bytep) * height);
+        if (!sImage || !sRows)
+            png_error(sPng, "Visual PNG: out of memory");
+        for (png_uint_32 i = 0; i < height; i++)
+            sRows[i] = sImage + i * rowBytes;
+        png_read_image(sPng, sRows);
+        if (sRow) {
+            // Interlaced rows are complete only after the last pass.
+            sBegin(sRowContext, (int)width, (int)height, channels);
+            for (png_uint_32 y = 0; y < height; y++)
+                sRow(sRowContext, (int)y, sRows[y]);
+        }
+    }
     png_read_end(sPng, nullptr);
 
     sWidth = (int)width;
@@ -181,4 +202,21 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
     channels = sChannels;
     releaseDecoder();
     return true;
+}
+
+bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row)
+{
+    sRowContext = context;
+    sBegin = begin;
+    sRow = row;
+    unsigned char* buffer = nullptr;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    const bool ok = readPng(path, buffer, width, height, channels);
+    free(buffer);
+    sRowContext = nullptr;
+    sBegin = nullptr;
+    sRow = nullptr;
+    return ok;
 }

@@ -94,6 +94,41 @@ TEST(DLImage, RgbaRowsConvertLikeRgbOnes)
     unlink(rgbaPath.c_str());
 }
 
+TEST(DLImage, InterlacedFilesConvertLikePlainOnes)
+{
+    // Rows are converted as they are decoded, except for interlaced files, whose rows are
+    // complete only after the last pass: both must give the same image.
+    const int width = 13, height = 11;
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            samples.insert(samples.end(), {(uint8_t)(x * 19), (uint8_t)(y * 23), (uint8_t)(x * y), (uint8_t)(x * 7 + y)});
+    std::string plainPath = tempPath("plain.png"), interlacedPath = tempPath("adam7.png");
+    ASSERT_TRUE(writeRgbPng(plainPath, width, height, samples, true, false));
+    ASSERT_TRUE(writeRgbPng(interlacedPath, width, height, samples, true, true));
+    for (int depth : {8, 16}) {
+        SCOPED_TRACE(depth);
+        DLImage plain, interlaced;
+        ASSERT_TRUE(plain.loadPng(plainPath.c_str(), depth, true));
+        ASSERT_TRUE(interlaced.loadPng(interlacedPath.c_str(), depth, true));
+        ASSERT_EQ(width, interlaced.width());
+        ASSERT_EQ(height, interlaced.height());
+        for (int y = 0; y < height; y++) {
+            for (int x = 0; x < width; x++) {
+                const uint8_t* p = &samples[(y * width + x) * 4];
+                const int expected = depth == 8 ? (p[0] + p[1] + p[2]) / 3
+                                                : ((p[0] & 0xF8) << 8) | ((p[1] & 0xF8) << 3) | (p[2] >> 3);
+                EXPECT_EQ(expected, plain.pixelAt(x, y)) << x << "," << y;
+                EXPECT_EQ(expected, interlaced.pixelAt(x, y)) << x << "," << y;
+                EXPECT_EQ(p[3], plain.alphaAt(x, y)) << x << "," << y;
+                EXPECT_EQ(p[3], interlaced.alphaAt(x, y)) << x << "," << y;
+            }
+        }
+    }
+    unlink(plainPath.c_str());
+    unlink(interlacedPath.c_str());
+}
+
 TEST(DLImage, SixteenBitAndGreyFilesConvertLikeEightBitRgb)
 {
     PngFile wide;
