@@ -4,16 +4,15 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <ftw.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <climits>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/Video.h"
+#include "support/PngWriter.h"
 
 #ifndef TREVANDEL_DATA_DIR
 #define TREVANDEL_DATA_DIR "data"
@@ -97,26 +96,7 @@ bool writeFile(const std::string& path, const std::string& content)
 bool writePng(const std::string& path, int width, int height, int channels,
               const std::vector<uint8_t>& samples)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8,
-                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; y++)
-        png_write_row(png, samples.data() + size_t(y) * width * channels);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0;
+    return writeRgbPng(path, width, height, samples, channels == 4);
 }
 
 KeepWorkingDirectory::KeepWorkingDirectory()

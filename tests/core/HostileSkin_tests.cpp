@@ -1,7 +1,6 @@
 // Start-up and key handling with skins, images and trees built to break the launcher.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -22,6 +21,7 @@
 #include "core/Launcher.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
+#include "support/PngWriter.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
 #include "skin/Page.h"
@@ -61,31 +61,10 @@ void writeFile(const std::string& path, const std::string& content)
 bool writeSolidPng(const std::string& path, int width, int height, uint8_t r, uint8_t g, uint8_t b)
 {
     fs::create_directories(fs::path(path).parent_path());
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(size_t(width) * 3);
-    for (int x = 0; x < width; x++) {
-        row[size_t(x) * 3] = r;
-        row[size_t(x) * 3 + 1] = g;
-        row[size_t(x) * 3 + 2] = b;
-    }
-    for (int y = 0; y < height; y++)
-        png_write_row(png, row.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0;
+    std::vector<uint8_t> samples;
+    for (int i = 0; i < width * height; i++)
+        samples.insert(samples.end(), {r, g, b});
+    return writeRgbPng(path, width, height, samples, false);
 }
 
 void appendChunk(std::string& out, const char* type, const std::string& data)

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "PngWriter.h"
+#include "support/PngWriter.h"
 #include "TestScreen.h"
 
 namespace {

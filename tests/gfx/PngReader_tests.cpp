@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "PngWriter.h"
+#include "support/PngWriter.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <ftw.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Globals.h"
+#include "support/PngWriter.h"
 #include "core/Video.h"
 
 namespace skintest {
@@ -58,25 +58,7 @@ private:
 inline bool writeRgbaPng(const std::string& path, int width, int height,
                          const std::vector<uint8_t>& rgba)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; y++)
-        png_write_row(png, rgba.data() + (size_t)y * width * 4);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0;
+    return writeRgbPng(path, width, height, rgba, true);
 }
 
 // A single-colour opaque RGBA image.

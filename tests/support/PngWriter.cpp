@@ -1,12 +1,12 @@
 // Test helper that writes PNG files through libpng, plus a forged header writer.
-#include "PngWriter.h"
+#include "support/PngWriter.h"
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -110,7 +110,9 @@ bool writePngHeaderOnly(const std::string& path, uint32_t width, uint32_t height
 
 std::string tempPath(const std::string& name)
 {
-    return testing::TempDir() + "trevandel_gfx_" + std::to_string(getpid()) + "_" + name;
+    const char* dir = getenv("TMPDIR");
+    std::string base = (dir && *dir) ? std::string(dir) + "/" : std::string("/tmp/");
+    return base + "trevandel_test_" + std::to_string(getpid()) + "_" + name;
 }
 
 bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -1,4 +1,4 @@
-// Writes small PNG files with libpng so the graphics tests can build exactly the input they need.
+// Writes small PNG files with libpng so tests and benchmarks can build exactly the input they need.
 #pragma once
 
 #include <png.h>
