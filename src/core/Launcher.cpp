@@ -19,17 +19,9 @@
 namespace {
 
 const char* const VERSION = "Trevandel 0.4";
-const char* const FONT_FILE = "ARIALN.TTF_0_12_255_255_255.png";
-const char* const CONFIG_FILE = "Trevandel.cfg";
-const char* const NEW_CONFIG_FILE = "Trevandel.newcfg";
-const char* const SKIN_FILE = "Trevandel.skin";
-const char* const DEFAULT_SKIN = "concept";
-const char* const APPLICATION_DIR = "/usr/gp2x/";
 
 const int DEFAULT_FIRST_DELAY = 250;
 const int DEFAULT_REPEAT_INTERVAL = 33;
-const int MAX_FIRST_DELAY = 9999;
-const int MAX_REPEATS_PER_SECOND = 999;
 const int MS_PER_SECOND = 1000;
 const unsigned IDLE_SLEEP_US = 1000;
 

@@ -11,6 +11,17 @@ class Launcher {
 public:
     static const int PAGE_COUNT = 128;
     static const unsigned START_MASK = 4711;
+    // The launcher's own files, found in the base directory (the skin file in the skin's).
+    static constexpr const char* CONFIG_FILE = "Trevandel.cfg";
+    static constexpr const char* NEW_CONFIG_FILE = "Trevandel.newcfg";
+    static constexpr const char* FONT_FILE = "ARIALN.TTF_0_12_255_255_255.png";
+    static constexpr const char* SKIN_FILE = "Trevandel.skin";
+    static constexpr const char* DEFAULT_SKIN = "concept";
+    // The handheld's application directory, the working directory once the skin is read.
+    static constexpr const char* APPLICATION_DIR = "/usr/gp2x/";
+    // Accepted KEYBOARD_RATE values: first delay 0..9999, repeats per second 1..999.
+    static const int MAX_FIRST_DELAY = 9999;
+    static const int MAX_REPEATS_PER_SECOND = 999;
     enum Step { CONTINUE, QUIT };
 
     Launcher();

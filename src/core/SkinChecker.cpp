@@ -23,14 +23,14 @@
 
 namespace {
 
-const char* const CONFIG_FILE = "Trevandel.cfg";
-const char* const FONT_FILE = "ARIALN.TTF_0_12_255_255_255.png";
+const char* const CONFIG_FILE = Launcher::CONFIG_FILE;
+const char* const FONT_FILE = Launcher::FONT_FILE;
 const char* const DAT_FILE = "Trevandel.dat";
-const char* const DEFAULT_SKIN = "concept";
-const char* const WORKING_DIRECTORY = "/usr/gp2x/";
+const char* const DEFAULT_SKIN = Launcher::DEFAULT_SKIN;
+const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
 const int IMAGE_DEPTH = 15;
-const int MAX_FIRST_DELAY = 9999;
-const int MAX_REPEATS_PER_SECOND = 999;
+const int MAX_FIRST_DELAY = Launcher::MAX_FIRST_DELAY;
+const int MAX_REPEATS_PER_SECOND = Launcher::MAX_REPEATS_PER_SECOND;
 // The battery counter wraps at 1000, so three digits are the widest a text can get.
 const char* const WIDEST_BATTERY = "999";
 // Folders below a list's start directory that are searched for Trevandel.dat files. A start
