@@ -1,13 +1,10 @@
 // Start-up and key handling with skins, images and trees built to break the launcher.
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +13,7 @@
 #include <unistd.h>
 
 #include "config/Config.h"
+#include "core/CoreTestSupport.h"
 #include "core/Globals.h"
 #include "core/Input.h"
 #include "core/Launcher.h"
@@ -43,19 +41,8 @@ const char* const PROBE_SKIN = "PAGE=127\n"
                                "PAGE=126\n"
                                "BACKGROUND=color,0000ff\n";
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void writeFile(const std::string& path, const std::string& content)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
+using coretest::readFile;
+using coretest::writeFile;
 
 // An 8-bit RGB PNG of one colour.
 bool writeSolidPng(const std::string& path, int width, int height, uint8_t r, uint8_t g, uint8_t b)
@@ -67,69 +54,19 @@ bool writeSolidPng(const std::string& path, int width, int height, uint8_t r, ui
     return writeRgbPng(path, width, height, samples, false);
 }
 
-void appendChunk(std::string& out, const char* type, const std::string& data)
-{
-    uint32_t length = uint32_t(data.size());
-    const char lengthBytes[4] = {char(length >> 24), char(length >> 16), char(length >> 8),
-                                 char(length)};
-    out.append(lengthBytes, 4);
-    std::string body = std::string(type, 4) + data;
-    out += body;
-    uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()));
-    const char crcBytes[4] = {char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc)};
-    out.append(crcBytes, 4);
-}
-
-// A well-formed PNG whose header claims width x height RGB pixels but whose data is one row.
-std::string forgedPng(uint32_t width, uint32_t height)
-{
-    std::string out("\x89PNG\r\n\x1a\n", 8);
-    const char header[13] = {char(width >> 24),  char(width >> 16),  char(width >> 8),  char(width),
-                             char(height >> 24), char(height >> 16), char(height >> 8), char(height),
-                             8,                  2,                  0,                 0,
-                             0};
-    appendChunk(out, "IHDR", std::string(header, 13));
-    std::string raw(1 + 3 * 16, '\0');
-    std::vector<Bytef> packed(compressBound(raw.size()));
-    uLongf packedLength = packed.size();
-    compress(packed.data(), &packedLength, reinterpret_cast<const Bytef*>(raw.data()), raw.size());
-    appendChunk(out, "IDAT", std::string(reinterpret_cast<char*>(packed.data()), packedLength));
-    appendChunk(out, "IEND", "");
-    return out;
-}
-
-// A throw-away application directory: configuration, font sheet and the skin "hostile".
-class AppDir {
+// An application directory whose configuration picks the skin "hostile".
+class AppDir : public coretest::AppDir {
 public:
-    AppDir()
+    AppDir() : coretest::AppDir("trevandel-hostile")
     {
-        char pattern[] = "/tmp/trevandel-hostile-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_path = made ? made : "";
-        writeFile(base() + "Trevandel.cfg", "SKIN=hostile\nKEYBOARD_RATE=0,500\n");
+        writeConfig("SKIN=hostile\nKEYBOARD_RATE=0,500\n");
     }
-    ~AppDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    std::string base() const { return m_path + "/"; }
-    std::string skinDir() const { return base() + "skins/hostile/"; }
-    // Never created: a "config" action's restart fails and the test carries on.
-    std::string program() const { return base() + "trevandel"; }
-    void copyFont() const
-    {
-        const char* font = "ARIALN.TTF_0_12_255_255_255.png";
-        fs::copy_file(std::string(TREVANDEL_DATA_DIR) + "/" + font, base() + font);
-    }
+    std::string skinDir() const { return coretest::AppDir::skinDir("hostile"); }
     // The probe pages come first, so that nothing hostile after them can take them away.
     void writeSkin(const std::string& hostile) const
     {
-        writeFile(skinDir() + "Trevandel.skin", PROBE_SKIN + hostile);
+        coretest::AppDir::writeSkin("hostile", PROBE_SKIN + hostile);
     }
-
-private:
-    std::string m_path;
 };
 
 // A FIFO with its write end held open by the test. An unguarded open then succeeds at once
@@ -162,38 +99,8 @@ const ButtonMask kInPlaceControls[] = {BTN_UP, BTN_DOWN, BTN_B, BTN_L, BTN_R,
 const ButtonMask kEveryControl[] = {BTN_LEFT, BTN_RIGHT, BTN_UP,    BTN_DOWN, BTN_B, BTN_L,
                                     BTN_R,    BTN_X,     BTN_START, BTN_A,    BTN_Y, 0};
 
-class HostileSkin : public testing::Test {
+class HostileSkin : public coretest::LauncherFixture {
 protected:
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        ASSERT_TRUE(getcwd(m_cwd, sizeof(m_cwd)) != nullptr);
-        gConfig.clear();
-    }
-    void TearDown() override
-    {
-        gConfig.clear();
-        if (chdir(m_cwd) != 0)
-            ADD_FAILURE() << "could not return to " << m_cwd;
-    }
-
-    // Starts the launcher from the app directory and returns what start-up printed.
-    static std::string startUp(Launcher& launcher, const AppDir& app)
-    {
-        std::string program = app.program();
-        char* argv[] = {&program[0], nullptr};
-        testing::internal::CaptureStdout();
-        int result = launcher.start(1, argv);
-        fflush(stdout);
-        std::string output = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(0, result);
-        SDL_Event pending;
-        while (SDL_PollEvent(&pending)) {
-        }
-        Input::reset();
-        return output;
-    }
-
     // Hands one mask to the launcher and returns what it printed; the launcher must go on.
     static std::string press(Launcher& launcher, ButtonMask mask)
     {
@@ -249,8 +156,6 @@ protected:
         EXPECT_EQ(PROBE_TARGET_PAGE, launcher.currentPage());
         EXPECT_EQ(BLUE, shownPixel(160, 120));
     }
-
-    char m_cwd[4096];
 };
 
 std::string pageWith(int page, const std::string& statements)
@@ -416,8 +321,9 @@ TEST_F(HostileSkin, ImageFilesThatCannotBeDecodedFailCleanly)
     std::string whole = readFile(dir + "whole.png");
     writeFile(dir + "truncated.png", whole.substr(0, whole.size() / 2));
     writeFile(dir + "empty.png", "");
-    writeFile(dir + "giant.png", forgedPng(60000, 60000));
-    writeFile(dir + "wide.png", forgedPng(0x7fffffff, 1));
+    // Headers claiming huge sizes over a few bytes of data.
+    writePngHeaderOnly(dir + "giant.png", 60000, 60000);
+    writePngHeaderOnly(dir + "wide.png", 0x7fffffff, 1);
     writeFile(dir + "text.png", "PAGE=0\n");
     fs::create_directories(dir + "folder.png");
     HeldFifo fifo(dir + "fifo.png");

@@ -5,10 +5,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/CoreTestSupport.h"
 #include "core/Input.h"
 #include "core/Video.h"
 
 namespace {
+
+using coretest::press;
+using coretest::release;
 
 class InputTest : public testing::Test {
 protected:
@@ -16,23 +20,8 @@ protected:
     {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         ASSERT_EQ(Video::init(), 0);
-        SDL_Event pending;
-        while (SDL_PollEvent(&pending)) {
-        }
-        Input::reset();
+        coretest::drainEvents();
     }
-
-    static void pushKey(Uint8 type, SDLKey key)
-    {
-        SDL_Event event = {};
-        event.type = type;
-        event.key.type = type;
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = key;
-        ASSERT_EQ(SDL_PushEvent(&event), 0);
-    }
-    static void press(SDLKey key) { pushKey(SDL_KEYDOWN, key); }
-    static void release(SDLKey key) { pushKey(SDL_KEYUP, key); }
 };
 
 struct KeyCase {

@@ -3,15 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "core/CoreTestSupport.h"
 #include "core/Globals.h"
 #include "core/Input.h"
 #include "core/Launcher.h"
@@ -20,100 +16,19 @@
 
 namespace {
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+using coretest::drainEvents;
+using coretest::press;
+using coretest::readFile;
+using coretest::release;
 
-void writeFile(const std::string& path, const std::string& content)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-// A throw-away application directory holding a configuration and one skin.
-class AppDir {
+// The start-up tests' application directory: a configuration and skins they write themselves.
+class AppDir : public coretest::AppDir {
 public:
-    AppDir()
-    {
-        char pattern[] = "/tmp/trevandel-core-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        m_path = made ? made : "";
-    }
-    ~AppDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string base() const { return m_path + "/"; }
-    std::string program() const { return base() + "trevandel"; }
-    void writeConfig(const std::string& text) const { writeFile(base() + "Trevandel.cfg", text); }
-    void copyFont() const
-    {
-        const char* font = "ARIALN.TTF_0_12_255_255_255.png";
-        std::filesystem::copy_file(std::string(TREVANDEL_DATA_DIR) + "/" + font, base() + font);
-    }
-    void writeSkin(const std::string& name, const std::string& text) const
-    {
-        writeFile(base() + "skins/" + name + "/Trevandel.skin", text);
-    }
-
-private:
-    std::string m_path;
+    AppDir() : coretest::AppDir("trevandel-core") {}
 };
 
-class LauncherTest : public testing::Test {
+class LauncherTest : public coretest::LauncherFixture {
 protected:
-    void SetUp() override
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        ASSERT_TRUE(getcwd(m_cwd, sizeof(m_cwd)) != nullptr);
-        gConfig.clear();
-    }
-    void TearDown() override
-    {
-        gConfig.clear();
-        if (chdir(m_cwd) != 0)
-            ADD_FAILURE() << "could not return to " << m_cwd;
-    }
-
-    // Starts the launcher from the app directory and returns the start-up output.
-    std::string startUp(Launcher& launcher, const AppDir& app)
-    {
-        std::string program = app.program();
-        char* argv[] = {&program[0], nullptr};
-        testing::internal::CaptureStdout();
-        int result = launcher.start(1, argv);
-        fflush(stdout);
-        std::string output = testing::internal::GetCapturedStdout();
-        EXPECT_EQ(result, 0);
-        drainEvents();
-        return output;
-    }
-
-    static void drainEvents()
-    {
-        SDL_Event pending;
-        while (SDL_PollEvent(&pending)) {
-        }
-        Input::reset();
-    }
-
-    static void pushKey(Uint8 type, SDLKey key)
-    {
-        SDL_Event event = {};
-        event.type = type;
-        event.key.type = type;
-        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = key;
-        ASSERT_EQ(SDL_PushEvent(&event), 0);
-    }
-    static void press(SDLKey key) { pushKey(SDL_KEYDOWN, key); }
-    static void release(SDLKey key) { pushKey(SDL_KEYUP, key); }
-
     // Runs one iteration and returns what it printed.
     static std::string iterateOutput(Launcher& launcher, Launcher::Step* step)
     {
@@ -134,8 +49,6 @@ protected:
         }
         return 0;
     }
-
-    char m_cwd[4096];
 };
 
 } // namespace
