@@ -8,26 +8,14 @@
 
 using skintest::ScreenBuffer;
 using skintest::TempDir;
+using skintest::feed;
+using skintest::press;
 using skintest::toStrings;
 using skintest::words;
 
 namespace {
 
 typedef std::vector<std::string> Words;
-
-void feed(Button& button, const char* key, const Words& values)
-{
-    button.parseStatement(WString(key), words(values));
-}
-
-Words press(Button& button, int nav, int* navAfter = nullptr)
-{
-    WString::Array action;
-    button.handleInput(action, nav);
-    if (navAfter)
-        *navAfter = nav;
-    return toStrings(action);
-}
 
 } // namespace
 

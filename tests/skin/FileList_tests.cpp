@@ -11,6 +11,7 @@
 
 using skintest::ScreenBuffer;
 using skintest::TempDir;
+using skintest::press;
 using skintest::toStrings;
 using skintest::words;
 
@@ -54,15 +55,6 @@ void makeGames(const TempDir& dir)
     dir.writeFile("A.gpe");
     dir.writeFile("x.txt");
     dir.makeDir("Zed");
-}
-
-Words press(FileList& list, int nav, int* navAfter = nullptr)
-{
-    WString::Array action;
-    list.handleInput(action, nav);
-    if (navAfter)
-        *navAfter = nav;
-    return toStrings(action);
 }
 
 } // namespace

@@ -9,27 +9,10 @@
 
 using skintest::ScreenBuffer;
 using skintest::TempDir;
+using skintest::feed;
+using skintest::press;
 using skintest::toStrings;
 using skintest::words;
-
-namespace {
-
-void feed(Page& page, const char* key, const std::vector<std::string>& values)
-{
-    page.parseStatement(WString(key), words(values));
-}
-
-// Runs one input through the page and returns the resulting action words.
-std::vector<std::string> press(Page& page, int nav, int* navAfter = nullptr)
-{
-    WString::Array action;
-    page.handleInput(action, nav);
-    if (navAfter)
-        *navAfter = nav;
-    return toStrings(action);
-}
-
-} // namespace
 
 TEST(ParseColour, ConvertsSixHexDigitsAndFallsBackOtherwise)
 {

@@ -161,6 +161,25 @@ inline WString::Array words(const std::vector<std::string>& items)
     return out;
 }
 
+// Hands one statement to a page or button, its values as plain strings.
+template <class Control>
+void feed(Control& control, const char* key, const std::vector<std::string>& values)
+{
+    control.parseStatement(WString(key), words(values));
+}
+
+// Runs one input through a page, button or list and returns the resulting action words;
+// navAfter receives the navigation code as the control left it.
+template <class Control>
+std::vector<std::string> press(Control& control, int nav, int* navAfter = nullptr)
+{
+    WString::Array action;
+    control.handleInput(action, nav);
+    if (navAfter)
+        *navAfter = nav;
+    return toStrings(action);
+}
+
 // Runs fn with standard output captured and returns what it printed.
 template <class Fn>
 std::string captureStdout(Fn fn)
