@@ -398,10 +398,16 @@ class AppDir:
         return os.path.join(self.path, relative)
 
     def write(self, relative, text):
+        return self._write(relative, "w", text)
+
+    def write_bytes(self, relative, data):
+        return self._write(relative, "wb", data)
+
+    def _write(self, relative, mode, content):
         full = self.file(relative)
         os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "w") as f:
-            f.write(text)
+        with open(full, mode) as f:
+            f.write(content)
         return full
 
     def read(self, relative):

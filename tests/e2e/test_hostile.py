@@ -39,13 +39,6 @@ def solid_png(width, height, rgb):
 
 class Hostile(harness.LauncherTestCase):
 
-    def write_bytes(self, app, relative, data):
-        full = app.file(relative)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-        return full
-
     def assert_still_answers_and_quits(self, launcher):
         """Every control, then X to the probe page, then Escape: exit status 0, no sanitizer report."""
         for control in CONTROLS:
@@ -83,10 +76,10 @@ class Hostile(harness.LauncherTestCase):
         os.makedirs(app.file(skin_dir))
         os.mkfifo(app.file(skin_dir + "fifo.png"))
         os.makedirs(app.file(skin_dir + "folder.png"))
-        self.write_bytes(app, skin_dir + "empty.png", b"")
-        self.write_bytes(app, skin_dir + "giant.png", forged_png(60000, 60000))
+        app.write_bytes(skin_dir + "empty.png", b"")
+        app.write_bytes(skin_dir + "giant.png", forged_png(60000, 60000))
         whole = solid_png(32, 32, (255, 0, 0))
-        self.write_bytes(app, skin_dir + "truncated.png", whole[:len(whole) // 2])
+        app.write_bytes(skin_dir + "truncated.png", whole[:len(whole) // 2])
         names = ["fifo.png", "folder.png", "empty.png", "giant.png", "truncated.png"]
         skin = "PAGE=0\nBACKGROUND=image,%skindir%fifo.png\nRETURN=page,126\n"
         for slot, name in enumerate(names):
@@ -123,7 +116,7 @@ class Hostile(harness.LauncherTestCase):
                 "BUTTON=5\nTYPE=selector\nNAVIGATION=4,0\nACTION=select,64\n")
         skin = skin.replace("BIG", big).replace("EXEC", exec_words).replace("LONG", long_text)
         skin += PROBE_PAGE + "PAGE=1\nBUTTON=0\n\0TYPE=rect,0,0,319,239,FF0000\n"
-        self.write_bytes(app, "skins/h/Trevandel.skin", skin.encode())
+        app.write_bytes("skins/h/Trevandel.skin", skin.encode())
         launcher = self.start(app, wait=False)
         launcher.wait_ready(timeout=120)
         self.wait_for_pixels({(160, 60): BLUE, (319, 0): BLUE}, timeout=60, what="hostile page")
