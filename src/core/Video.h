@@ -9,6 +9,19 @@ class Video {
 public:
     static const int WIDTH = 320;
     static const int HEIGHT = 240;
+    // Screen pixels: red in bits 11-15, green in bits 6-10, blue in bits 0-4; bit 5 stays clear.
+    static const int RED_FIELD_SHIFT = 11;
+    static const int GREEN_FIELD_SHIFT = 6;
+    static const int FIELD_MASK = 0x1F;
+    // An 8-bit channel keeps its top five bits.
+    static const int CHANNEL_MASK = 0xF8;
+
+    // The screen pixel of an 8-bit-per-channel colour.
+    static uint16_t pixelFromRgb(long r, long g, long b)
+    {
+        return (uint16_t)(((r & CHANNEL_MASK) << 8) | ((g & CHANNEL_MASK) << 3) |
+                          ((b & CHANNEL_MASK) >> 3));
+    }
 
     // The back buffer all drawing goes to: pixel (x, y) at screen[y * WIDTH + x].
     static uint16_t* screen;

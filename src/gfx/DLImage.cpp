@@ -13,16 +13,9 @@
 
 namespace {
 
-// Each 8-bit channel keeps its top five bits; bit 5 stays clear.
-const int CHANNEL_MASK = 0xF8;
-const uint16_t RED_FIELD_SHIFT = 11;
-const uint16_t GREEN_FIELD_SHIFT = 6;
-const uint16_t FIELD_MASK = 0x1F;
-
 uint16_t toScreenPixel(const unsigned char* rgb)
 {
-    return (uint16_t)(((rgb[0] & CHANNEL_MASK) << 8) | ((rgb[1] & CHANNEL_MASK) << 3)
-                      | ((rgb[2] & CHANNEL_MASK) >> 3));
+    return Video::pixelFromRgb(rgb[0], rgb[1], rgb[2]);
 }
 
 // The conversions below are written per channel count, so that the stride is a constant and
@@ -34,9 +27,9 @@ void toScreenPixels(const unsigned char* samples, size_t count, uint16_t* out)
 #ifdef __SSE2__
     if (CHANNELS == 4) {
         // Eight RGBA pixels at a time, each read as a little-endian 32-bit R | G << 8 | B << 16.
-        const __m128i redMask = _mm_set1_epi32(CHANNEL_MASK);
-        const __m128i greenMask = _mm_set1_epi32(CHANNEL_MASK << 8);
-        const __m128i blueMask = _mm_set1_epi32(CHANNEL_MASK << 16);
+        const __m128i redMask = _mm_set1_epi32(Video::CHANNEL_MASK);
+        const __m128i greenMask = _mm_set1_epi32(Video::CHANNEL_MASK << 8);
+        const __m128i blueMask = _mm_set1_epi32(Video::CHANNEL_MASK << 16);
         for (; i + 8 <= count; i += 8) {
             __m128i halves[2];
             for (int h = 0; h < 2; h++) {
@@ -144,12 +137,12 @@ bool clipSpan(int start, int length, int limit, int& from, int& to)
 inline uint16_t blendPixel(uint32_t s, uint32_t d, uint32_t a)
 {
     const uint32_t rest = 255 - a;
-    const uint32_t red = (a * ((s >> RED_FIELD_SHIFT) & FIELD_MASK)) / 255
-                         + (rest * ((d >> RED_FIELD_SHIFT) & FIELD_MASK)) / 255;
-    const uint32_t green = (a * ((s >> GREEN_FIELD_SHIFT) & FIELD_MASK)) / 255
-                           + (rest * ((d >> GREEN_FIELD_SHIFT) & FIELD_MASK)) / 255;
-    const uint32_t blue = (a * (s & FIELD_MASK)) / 255 + (rest * (d & FIELD_MASK)) / 255;
-    return (uint16_t)((red << RED_FIELD_SHIFT) | (green << GREEN_FIELD_SHIFT) | blue);
+    const uint32_t red = (a * ((s >> Video::RED_FIELD_SHIFT) & Video::FIELD_MASK)) / 255
+                         + (rest * ((d >> Video::RED_FIELD_SHIFT) & Video::FIELD_MASK)) / 255;
+    const uint32_t green = (a * ((s >> Video::GREEN_FIELD_SHIFT) & Video::FIELD_MASK)) / 255
+                           + (rest * ((d >> Video::GREEN_FIELD_SHIFT) & Video::FIELD_MASK)) / 255;
+    const uint32_t blue = (a * (s & Video::FIELD_MASK)) / 255 + (rest * (d & Video::FIELD_MASK)) / 255;
+    return (uint16_t)((red << Video::RED_FIELD_SHIFT) | (green << Video::GREEN_FIELD_SHIFT) | blue);
 }
 
 } // namespace

@@ -19,9 +19,6 @@ const int SPACE = 32;
 const int SPACE_ADVANCE = 3;
 // Row 0 pixels brighter than this start a glyph.
 const int MARKER_GREY = 128;
-const int RED_FIELD_SHIFT = 11;
-const int GREEN_FIELD_SHIFT = 6;
-const int FIELD_MASK = 0x1F;
 // The red, green and blue fields together: every bit but bit 5.
 const int PIXEL_FIELDS = 0xFFDF;
 
@@ -44,8 +41,8 @@ int advanceOf(const int* glyphStart, const int* glyphEnd, int c)
 
 uint16_t blendField(int screen, int colour, int coverage, int shift)
 {
-    int d = (screen >> shift) & FIELD_MASK;
-    int t = (colour >> shift) & FIELD_MASK;
+    int d = (screen >> shift) & Video::FIELD_MASK;
+    int t = (colour >> shift) & Video::FIELD_MASK;
     return (uint16_t)(((d * (255 - coverage) + t * coverage) / 255) << shift);
 }
 
@@ -57,7 +54,7 @@ uint16_t blendPixel(int screen, int colour, int coverage)
         return (uint16_t)(screen & PIXEL_FIELDS);
     if (coverage == 255)
         return (uint16_t)(colour & PIXEL_FIELDS);
-    return blendField(screen, colour, coverage, RED_FIELD_SHIFT) | blendField(screen, colour, coverage, GREEN_FIELD_SHIFT)
+    return blendField(screen, colour, coverage, Video::RED_FIELD_SHIFT) | blendField(screen, colour, coverage, Video::GREEN_FIELD_SHIFT)
            | blendField(screen, colour, coverage, 0);
 }
 
@@ -70,12 +67,12 @@ void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, cons
 #ifdef __SSE2__
     // Eight pixels at a time in 16-bit lanes: every product and sum stays below 2^13, and
     // (s * 0x8081) >> 23 equals s / 255 for every 16-bit s.
-    const __m128i fieldMask = _mm_set1_epi16(FIELD_MASK);
+    const __m128i fieldMask = _mm_set1_epi16(Video::FIELD_MASK);
     const __m128i full = _mm_set1_epi16(255);
     const __m128i reciprocal = _mm_set1_epi16((short)DIVIDE_BY_255);
-    const __m128i red = _mm_set1_epi16((short)((colour >> RED_FIELD_SHIFT) & FIELD_MASK));
-    const __m128i green = _mm_set1_epi16((short)((colour >> GREEN_FIELD_SHIFT) & FIELD_MASK));
-    const __m128i blue = _mm_set1_epi16((short)(colour & FIELD_MASK));
+    const __m128i red = _mm_set1_epi16((short)((colour >> Video::RED_FIELD_SHIFT) & Video::FIELD_MASK));
+    const __m128i green = _mm_set1_epi16((short)((colour >> Video::GREEN_FIELD_SHIFT) & Video::FIELD_MASK));
+    const __m128i blue = _mm_set1_epi16((short)(colour & Video::FIELD_MASK));
     const __m128i zero = _mm_setzero_si128();
     for (; x + 8 <= to; x += 8) {
         const __m128i screen = _mm_loadu_si128((const __m128i*)(row + x));
@@ -83,8 +80,8 @@ void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, cons
         const __m128i a = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)(coverage + x)), zero);
         const __m128i rest = _mm_sub_epi16(full, a);
         __m128i fields[3];
-        const __m128i screenFields[3] = {_mm_and_si128(_mm_srli_epi16(screen, RED_FIELD_SHIFT), fieldMask),
-                                         _mm_and_si128(_mm_srli_epi16(screen, GREEN_FIELD_SHIFT), fieldMask),
+        const __m128i screenFields[3] = {_mm_and_si128(_mm_srli_epi16(screen, Video::RED_FIELD_SHIFT), fieldMask),
+                                         _mm_and_si128(_mm_srli_epi16(screen, Video::GREEN_FIELD_SHIFT), fieldMask),
                                          _mm_and_si128(screen, fieldMask)};
         const __m128i textFields[3] = {red, green, blue};
         for (int f = 0; f < 3; f++) {
@@ -92,7 +89,7 @@ void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, cons
             fields[f] = _mm_srli_epi16(_mm_mulhi_epu16(sum, reciprocal), 7);
         }
         const __m128i blended = _mm_or_si128(
-            _mm_or_si128(_mm_slli_epi16(fields[0], RED_FIELD_SHIFT), _mm_slli_epi16(fields[1], GREEN_FIELD_SHIFT)),
+            _mm_or_si128(_mm_slli_epi16(fields[0], Video::RED_FIELD_SHIFT), _mm_slli_epi16(fields[1], Video::GREEN_FIELD_SHIFT)),
             fields[2]);
         const __m128i out = _mm_or_si128(_mm_and_si128(keep, blended), _mm_andnot_si128(keep, screen));
         _mm_storeu_si128((__m128i*)(row + x), out);

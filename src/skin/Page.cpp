@@ -23,11 +23,6 @@ const int GRADIENT_STEPS = 239;
 const int BACK_NAV = 6;
 const int IMAGE_DEPTH = 15;
 
-uint16_t packRgb(long r, long g, long b)
-{
-    return (uint16_t)(((r & 0xF8) << 8) | ((g & 0xF8) << 3) | ((b & 0xF8) >> 3));
-}
-
 long hexField(const char* text)
 {
     char field[3] = {text[0], text[1], '\0'};
@@ -43,14 +38,18 @@ void fillScreen(uint16_t pixel)
 
 void drawGradient(uint16_t top, uint16_t bottom)
 {
-    const int tr = (top >> 11) & 31, tg = (top >> 6) & 31, tb = top & 31;
-    const int br = (bottom >> 11) & 31, bg = (bottom >> 6) & 31, bb = bottom & 31;
+    const int tr = (top >> Video::RED_FIELD_SHIFT) & Video::FIELD_MASK;
+    const int tg = (top >> Video::GREEN_FIELD_SHIFT) & Video::FIELD_MASK;
+    const int tb = top & Video::FIELD_MASK;
+    const int br = (bottom >> Video::RED_FIELD_SHIFT) & Video::FIELD_MASK;
+    const int bg = (bottom >> Video::GREEN_FIELD_SHIFT) & Video::FIELD_MASK;
+    const int bb = bottom & Video::FIELD_MASK;
     for (int y = 0; y < Video::HEIGHT; y++) {
         const int w = GRADIENT_STEPS - y;
         const long red = (long)(tr * w + br * y) * 8 / GRADIENT_STEPS;
         const long green = (long)(tg * w + bg * y) * 8 / GRADIENT_STEPS;
         const long blue = (long)(tb * w + bb * y) * 8 / GRADIENT_STEPS;
-        const uint16_t pixel = packRgb(red, green, blue);
+        const uint16_t pixel = Video::pixelFromRgb(red, green, blue);
         uint16_t* row = Video::screen + y * Video::WIDTH;
         for (int x = 0; x < Video::WIDTH; x++)
             row[x] = pixel;
@@ -72,7 +71,7 @@ uint16_t parseColour(const WString& text)
     if (text.isAbsent() || text.length() != COLOUR_TEXT_LENGTH)
         return BAD_COLOUR;
     const char* t = text.text();
-    return packRgb(hexField(t), hexField(t + 2), hexField(t + 4));
+    return Video::pixelFromRgb(hexField(t), hexField(t + 2), hexField(t + 4));
 }
 
 Page::Page()
