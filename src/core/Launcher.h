@@ -5,7 +5,7 @@
 #include "text/WString.h"
 
 class Page;
-class SkinDiagnostics;
+class SkinObserver;
 
 class Launcher {
 public:
@@ -82,7 +82,7 @@ public:
     void setRestartInPlace(bool inPlace) { m_restartInPlace = inPlace; }
 
 private:
-    static void noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+    static void noteSkinStatement(SkinObserver& observer, const WString& key,
                                   const WString::Array& values, int parsePage);
 
     // The new file a save writes first, beside the configuration file.
