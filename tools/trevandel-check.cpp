@@ -1,5 +1,4 @@
 // Checks the configuration and skin of an application directory and prints each mistake as file:line.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "check/SkinChecker.h"
+#include "core/QuietOutput.h"
 
 namespace {
 
@@ -26,41 +26,6 @@ std::string directoryOf(const char* path)
     const char* slash = strrchr(path, '/');
     return slash ? std::string(path, slash - path + 1) : std::string("./");
 }
-
-// The launcher's own loading prints its usual lines; only the report belongs on the terminal.
-class QuietOutput {
-public:
-    QuietOutput() : m_stdout(dup(STDOUT_FILENO)), m_stderr(dup(STDERR_FILENO))
-    {
-        fflush(stdout);
-        fflush(stderr);
-        int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            close(null);
-        }
-    }
-    ~QuietOutput()
-    {
-        fflush(stdout);
-        fflush(stderr);
-        if (m_stdout >= 0) {
-            dup2(m_stdout, STDOUT_FILENO);
-            close(m_stdout);
-        }
-        if (m_stderr >= 0) {
-            dup2(m_stderr, STDERR_FILENO);
-            close(m_stderr);
-        }
-    }
-    QuietOutput(const QuietOutput&) = delete;
-    QuietOutput& operator=(const QuietOutput&) = delete;
-
-private:
-    int m_stdout;
-    int m_stderr;
-};
 
 } // namespace
 

@@ -20,15 +20,14 @@ const int MAX_REPEATS_PER_SECOND = Launcher::MAX_REPEATS_PER_SECOND;
 
 } // namespace
 
-ConfigChecker::ConfigChecker(SkinDiagnostics& diagnostics, const std::string& base)
-    : m_diagnostics(diagnostics), m_base(base)
+ConfigChecker::ConfigChecker(SkinDiagnostics& diagnostics, const std::string& configPath)
+    : m_diagnostics(diagnostics), m_configPath(configPath)
 {
 }
 
 void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
 {
-    const std::string configPath = m_base + CONFIG_FILE;
-    ConfigReader reader(configPath.c_str());
+    ConfigReader reader(m_configPath.c_str());
     if (!reader.isOpen()) {
         m_diagnostics.reportAt(CONFIG_FILE, 0,
                                "cannot be read: the launcher runs with defaults (skin %s)",

@@ -8,8 +8,8 @@
 
 class ConfigChecker {
 public:
-    // base is the application directory, ending in "/".
-    ConfigChecker(SkinDiagnostics& diagnostics, const std::string& base);
+    // configPath is the configuration file the launcher reads.
+    ConfigChecker(SkinDiagnostics& diagnostics, const std::string& configPath);
     ConfigChecker(const ConfigChecker&) = delete;
     ConfigChecker& operator=(const ConfigChecker&) = delete;
 
@@ -19,5 +19,5 @@ public:
 
 private:
     SkinDiagnostics& m_diagnostics;
-    std::string m_base;
+    std::string m_configPath;
 };

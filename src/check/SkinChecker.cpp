@@ -52,6 +52,8 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
     gConfig.clear();
     Launcher launcher;
     launcher.setBaseDirectory(WString(m_base.c_str()));
+    if (!m_configFile.empty())
+        launcher.setConfigFile(WString(m_configFile.c_str()));
 
     m_diagnostics.takeImageError();
     const WString skinDirectory = launcher.loadConfiguration();
@@ -64,7 +66,7 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
     const WString skinPath = skinDirectory + "Trevandel.skin";
     m_skinFile = m_diagnostics.displayName(skinPath.printable());
     const bool skinRead = launcher.readSkin(skinPath.printable());
-    ConfigChecker(m_diagnostics, m_base).check(skinDirectory, skinRead);
+    ConfigChecker(m_diagnostics, launcher.configFile().printable()).check(skinDirectory, skinRead);
 
     if (skinRead) {
         ImageChecker images(m_diagnostics);

@@ -15,6 +15,9 @@ public:
 
     // appDirectory holds Trevandel.cfg, the font sheet and skins/, as beside the launcher.
     explicit SkinChecker(const std::string& appDirectory);
+    // Reads this configuration file instead of the directory's Trevandel.cfg (a tool's scratch
+    // copy); reports still name it Trevandel.cfg.
+    void setConfigFile(const std::string& path) { m_configFile = path; }
 
     // Loads and checks everything; the problems sorted by file and line. Needs no display.
     std::vector<Problem> run();
@@ -29,6 +32,7 @@ private:
     void checkReachability(Launcher& launcher);
 
     std::string m_appDirectory;
+    std::string m_configFile;
     std::string m_base;
     std::string m_skinFile;
     SkinDiagnostics m_diagnostics;

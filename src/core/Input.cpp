@@ -52,6 +52,11 @@ ButtonMask Input::poll()
     SDL_Event event;
     if (!SDL_PollEvent(&event))
         return gHeld;
+    return apply(event);
+}
+
+ButtonMask Input::apply(const SDL_Event& event)
+{
     switch (event.type) {
     case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_ESCAPE)

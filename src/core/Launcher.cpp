@@ -12,6 +12,7 @@
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
 #include "core/Input.h"
+#include "core/QuietOutput.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
 #include "skin/CpuClock.h"
@@ -42,6 +43,7 @@ Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
     , m_restartInPlace(false)
+    , m_quietReload(false)
     , m_restartedInPlace(false)
     , m_loadCount(0)
     , m_currentPage(0)
@@ -294,8 +296,14 @@ void Launcher::readKeyboardRate()
 Launcher::Step Launcher::iterate()
 {
     ButtonMask mask = Input::poll();
-    if (mask == m_lastMask) {
+    if (mask == m_lastMask)
         usleep(IDLE_SLEEP_US);
+    return advance(mask);
+}
+
+Launcher::Step Launcher::advance(ButtonMask mask)
+{
+    if (mask == m_lastMask) {
         if ((mask & BTN_DIRECTIONS) == 0) {
             m_repeatCount = 0;
             return CONTINUE;
@@ -363,7 +371,12 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         action.takeAt(0);
         saveConfigChange(configFile().printable(), newConfigFile().printable(), key, action);
         if (m_restartInPlace) {
-            reload();
+            if (m_quietReload) {
+                QuietOutput quiet(true);
+                reload();
+            } else {
+                reload();
+            }
             m_restartedInPlace = true;
             return CONTINUE;
         }

@@ -45,6 +45,10 @@ public:
     void readKeyboardRate();
     // One loop turn: poll, idle or handle.
     Step iterate();
+    // The turn after the poll, without the idle wait: count towards a repeat, or handle.
+    Step advance(ButtonMask mask);
+    // Whether a turn on mask would idle (nothing changed since the last handled turn).
+    bool isIdle(ButtonMask mask) const { return mask == m_lastMask; }
     // Handles a changed (or repeating) mask: action, draw, flip, menu speed.
     Step handleMask(ButtonMask mask);
     // Carries out an action; QUIT for "quit".
@@ -80,6 +84,8 @@ public:
     // A config action normally replaces the process with a fresh launcher; in place, the
     // launcher reloads itself instead and the next turn draws the start page.
     void setRestartInPlace(bool inPlace) { m_restartInPlace = inPlace; }
+    // The in-place restart keeps standard output for the tool: its loading lines are not printed.
+    void setQuietReload(bool quiet) { m_quietReload = quiet; }
 
 private:
     static void noteSkinStatement(SkinObserver& observer, const WString& key,
@@ -93,6 +99,7 @@ private:
     WString m_programPath;
     WString m_configFile;
     bool m_restartInPlace;
+    bool m_quietReload;
     // Set by an in-place restart: the turn that caused it draws nothing, as the process it
     // stands for would have ended there.
     bool m_restartedInPlace;

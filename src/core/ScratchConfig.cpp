@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/saveConfigChange.h"
 #include "core/Launcher.h"
 
 namespace {
@@ -75,6 +76,16 @@ bool ScratchConfig::refresh()
     if (m_path.isAbsent())
         return false;
     return copyFile(m_source.printable(), m_path.text());
+}
+
+bool ScratchConfig::set(const WString& key, const WString::Array& values)
+{
+    if (m_path.isAbsent())
+        return false;
+    if (FILE* file = fopen(m_path.text(), "ab"))
+        fclose(file);
+    return saveConfigChange(m_path.text(), (m_directory + Launcher::NEW_CONFIG_FILE).text(), key,
+                            values);
 }
 
 void ScratchConfig::attach(Launcher& launcher) const

@@ -21,6 +21,9 @@ public:
     bool create(const char* source);
     // Copies the source again over the copy (the user's file has been edited).
     bool refresh();
+    // Saves one change into the copy as a config action does, making an empty copy first when
+    // there is none (a tool's own choice, such as the skin to show).
+    bool set(const WString& key, const WString::Array& values);
     // Points the launcher at the copy and makes its config actions reload in place.
     void attach(Launcher& launcher) const;
 

@@ -34,6 +34,7 @@ uint16_t* gBuffers[2] = {nullptr, nullptr};
 int gBufferIndex = 0;
 SDL_Surface* gWindow = nullptr;
 unsigned gFlipCount = 0;
+void (*gOverlay)(SDL_Surface* window) = nullptr;
 
 // One source row written twice per pixel into two destination rows at once, so the doubled
 // row is never read back from memory.
@@ -98,13 +99,18 @@ int Video::init()
 
 void Video::copyToWindow()
 {
-    if (!gWindow || !screen || gWindow->format->BytesPerPixel != sizeof(uint16_t))
+    copyBufferToWindow(screen);
+}
+
+void Video::copyBufferToWindow(const uint16_t* buffer)
+{
+    if (!gWindow || !buffer || gWindow->format->BytesPerPixel != sizeof(uint16_t))
         return;
     if (SDL_MUSTLOCK(gWindow) && SDL_LockSurface(gWindow) < 0)
         return;
     const int pitch = gWindow->pitch;
     uint8_t* destination = static_cast<uint8_t*>(gWindow->pixels);
-    const uint16_t* source = screen;
+    const uint16_t* source = buffer;
     for (int y = 0; y < HEIGHT; ++y) {
         doubleRowTwice(source, destination, destination + pitch);
         source += WIDTH;
@@ -117,11 +123,28 @@ void Video::copyToWindow()
 void Video::flip()
 {
     copyToWindow();
+    if (gWindow && gOverlay)
+        gOverlay(gWindow);
     if (gWindow)
         SDL_UpdateRect(gWindow, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
     gBufferIndex ^= 1;
     screen = gBuffers[gBufferIndex];
     ++gFlipCount;
+}
+
+void Video::setWindowOverlay(void (*overlay)(SDL_Surface* window))
+{
+    gOverlay = overlay;
+}
+
+void Video::reshow()
+{
+    if (!gWindow)
+        return;
+    copyBufferToWindow(gBuffers[gBufferIndex ^ 1]);
+    if (gOverlay)
+        gOverlay(gWindow);
+    SDL_UpdateRect(gWindow, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
 }
 
 void Video::shutdown()

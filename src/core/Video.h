@@ -32,7 +32,14 @@ public:
     static void flip();
     // The doubling copy alone, without telling SDL to update the window.
     static void copyToWindow();
+    // The same copy from any 320x240 buffer.
+    static void copyBufferToWindow(const uint16_t* buffer);
     [[noreturn]] static void shutdown();
+    // Called with the window after each copy and before the window is updated, so a tool can
+    // draw over the doubled frame without touching the back buffers; null: nothing.
+    static void setWindowOverlay(void (*overlay)(SDL_Surface* window));
+    // Shows the frame last flipped again (with the overlay, if one is set).
+    static void reshow();
 
     static SDL_Surface* window();
     static int bufferIndex();

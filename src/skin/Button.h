@@ -24,6 +24,9 @@ public:
     void prepare();
 
     FileList* list() const { return m_list; }
+    // The pictures of an image button once drawn: the first (selected) and the second, or null.
+    const DLImage* image() const { return m_image; }
+    const DLImage* imageAlt() const { return m_imageAlt; }
     const WString& type() const { return m_type; }
     const WString::Array& typeArgs() const { return m_typeArgs; }
     const WString::Array& onAction() const { return m_onAction; }

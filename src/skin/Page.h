@@ -28,6 +28,12 @@ public:
 
     Button* button(int slot) const { return (slot >= 0 && slot < SLOT_COUNT) ? m_buttons[slot] : nullptr; }
     int selected() const { return m_selected; }
+    // Selects the button in slot, as a select action does; an empty slot changes nothing.
+    void select(int slot)
+    {
+        if (button(slot))
+            m_selected = slot;
+    }
     int parseSlot() const { return m_parseSlot; }
     const WString& backgroundType() const { return m_backgroundType; }
     const WString::Array& backgroundArgs() const { return m_backgroundArgs; }

@@ -36,6 +36,9 @@ CONTROL_KEYSYMS = {
     "push": "KP_5", "voldown": "KP_Subtract", "volup": "KP_Add",
     "start": "s", "select": "Return", "l": "Shift_L", "r": "Shift_R",
     "a": "a", "b": "b", "x": "x", "y": "z", "escape": "Escape",
+    # Keys only the preview reads.
+    "arrowup": "Up", "arrowdown": "Down", "arrowleft": "Left", "arrowright": "Right",
+    "pageup": "Prior", "pagedown": "Next", "f1": "F1",
 }
 KEYPAD_ALTERNATES = {
     "KP_8": "KP_Up", "KP_2": "KP_Down", "KP_4": "KP_Left", "KP_6": "KP_Right",
@@ -425,7 +428,7 @@ class AppDir:
 class Launcher:
     """The launcher running on an Xvfb server, its output collected line by line."""
 
-    def __init__(self, xvfb, app):
+    def __init__(self, xvfb, app, argv=None):
         self.xvfb = xvfb
         self.app = app
         env = xvfb.env()
@@ -439,7 +442,7 @@ class Launcher:
         self._stderr = []
         self._changed = threading.Condition(self._lock)
         self.start_time = time.monotonic()
-        self.proc = subprocess.Popen([app.launcher], env=env, cwd=app.path, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen(argv or [app.launcher], env=env, cwd=app.path, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         _cleanups.append(self.kill)
         self._readers = [threading.Thread(target=self._read, args=(self.proc.stdout, self._stdout), daemon=True),
@@ -499,9 +502,9 @@ class Launcher:
 
     # -- lifetime -----------------------------------------------------------
 
-    def wait_ready(self, timeout=60):
+    def wait_ready(self, timeout=60, first_line=r"^Basedir is "):
         """Wait for the start-up output and the window."""
-        self.wait_for_line(r"^Basedir is ", timeout)
+        self.wait_for_line(first_line, timeout)
         self.xvfb.wait_for_window(timeout)
 
     def wait_exit(self, timeout=30):
@@ -581,11 +584,11 @@ class LauncherTestCase(unittest.TestCase):
     def make_app(self, cfg=None, skins=None):
         return AppDir(Options.launcher, Options.data, cfg, skins)
 
-    def start(self, app, wait=True):
-        launcher = Launcher(self.xvfb, app)
+    def start(self, app, wait=True, argv=None, first_line=r"^Basedir is "):
+        launcher = Launcher(self.xvfb, app, argv)
         self._launchers.append(launcher)
         if wait:
-            launcher.wait_ready()
+            launcher.wait_ready(first_line=first_line)
         return launcher
 
     def press(self, control):

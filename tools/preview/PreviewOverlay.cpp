@@ -1,0 +1,180 @@
+// The overlay: outlines in window pixels and slot numbers from a tiny built-in digit font.
+#include "PreviewOverlay.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/Globals.h"
+#include "core/Video.h"
+#include "gfx/DLImage.h"
+#include "skin/Button.h"
+#include "skin/FileList.h"
+#include "skin/Page.h"
+
+namespace {
+
+const int SCALE = 2;
+// Digits 0-9, three columns by five rows, one bit per pixel (top row in the high bits).
+const uint16_t DIGITS[10] = {0x7B6F, 0x2C97, 0x73E7, 0x73CF, 0x5BC9,
+                             0x79CF, 0x79EF, 0x7249, 0x7BEF, 0x7BCF};
+const int DIGIT_WIDTH = 3;
+const int DIGIT_HEIGHT = 5;
+// Each digit pixel is drawn as a 2x2 block of window pixels.
+const int DIGIT_PIXEL = 2;
+// A number's dark box, in window pixels.
+const int LABEL_HEIGHT = (DIGIT_HEIGHT + 1) * DIGIT_PIXEL + 1;
+// The widest %battery% text, so a caption's box covers its widest frame.
+const char* const WIDEST_BATTERY = "999";
+
+class Canvas {
+public:
+    explicit Canvas(SDL_Surface* window) : m_window(window) {}
+
+    void pixel(int x, int y, uint16_t colour)
+    {
+        if (x < 0 || y < 0 || x >= m_window->w || y >= m_window->h)
+            return;
+        uint8_t* row = static_cast<uint8_t*>(m_window->pixels) + y * m_window->pitch;
+        reinterpret_cast<uint16_t*>(row)[x] = colour;
+    }
+    void fill(int left, int top, int right, int bottom, uint16_t colour)
+    {
+        for (int y = top; y <= bottom; y++)
+            for (int x = left; x <= right; x++)
+                pixel(x, y, colour);
+    }
+    // The outline of screen pixels left..right, top..bottom (edges included), one window pixel wide.
+    void outline(int left, int top, int right, int bottom, uint16_t colour)
+    {
+        const int x0 = left * SCALE, y0 = top * SCALE;
+        const int x1 = right * SCALE + SCALE - 1, y1 = bottom * SCALE + SCALE - 1;
+        fill(x0, y0, x1, y0, colour);
+        fill(x0, y1, x1, y1, colour);
+        fill(x0, y0, x0, y1, colour);
+        fill(x1, y0, x1, y1, colour);
+    }
+    // A number on a dark box, its top left corner at window pixel (x, y).
+    void number(int x, int y, int value, uint16_t colour)
+    {
+        char digits[12];
+        int count = 0;
+        unsigned rest = unsigned(value < 0 ? 0 : value);
+        do {
+            digits[count++] = char(rest % 10);
+            rest /= 10;
+        } while (rest > 0 && count < 11);
+        const int step = (DIGIT_WIDTH + 1) * DIGIT_PIXEL;
+        fill(x, y, x + count * step, y + LABEL_HEIGHT - 1, PreviewOverlay::LABEL_BACK);
+        for (int i = 0; i < count; i++)
+            digit(x + DIGIT_PIXEL + i * step, y + DIGIT_PIXEL, digits[count - 1 - i], colour);
+    }
+
+private:
+    void digit(int x, int y, int value, uint16_t colour)
+    {
+        const uint16_t bits = DIGITS[value];
+        for (int row = 0; row < DIGIT_HEIGHT; row++) {
+            for (int column = 0; column < DIGIT_WIDTH; column++) {
+                const int bit = (DIGIT_HEIGHT - 1 - row) * DIGIT_WIDTH + (DIGIT_WIDTH - 1 - column);
+                if (bits & (1 << bit)) {
+                    const int left = x + column * DIGIT_PIXEL, top = y + row * DIGIT_PIXEL;
+                    fill(left, top, left + DIGIT_PIXEL - 1, top + DIGIT_PIXEL - 1, colour);
+                }
+            }
+        }
+    }
+
+    SDL_Surface* m_window;
+};
+
+int intArg(const WString::Array& args, int index)
+{
+    return atoi(args.at(index).printable());
+}
+
+// The screen area a button covers as it is drawn now; false when it shows nothing to outline.
+bool areaOf(const Button& button, bool selected, int& left, int& top, int& right, int& bottom)
+{
+    const WString::Array& args = button.typeArgs();
+    const int count = args.count();
+    if (button.type() == "image" && count >= 2) {
+        const DLImage* shown = nullptr;
+        if (button.image() && (selected || !button.imageAlt()))
+            shown = button.image();
+        else if (!selected && button.imageAlt())
+            shown = button.imageAlt();
+        if (!shown)
+            return false;
+        left = intArg(args, 0);
+        top = intArg(args, 1);
+        right = left + shown->width() - 1;
+        bottom = top + shown->height() - 1;
+        return shown->width() > 0 && shown->height() > 0;
+    }
+    if (button.type() == "text" && count >= 5) {
+        const WString text = args.at(4).replace("%battery%", WIDEST_BATTERY);
+        const int width = gFont.textWidth(text.printable());
+        left = intArg(args, 0);
+        top = intArg(args, 1);
+        right = left + (width > 0 ? width : 1) - 1;
+        bottom = top + (gFont.lineHeight() > 0 ? gFont.lineHeight() : 1) - 1;
+        return true;
+    }
+    if ((button.type() == "rect" && count >= 5) || (button.type() == "selector" && count >= 4)) {
+        left = intArg(args, 0);
+        top = intArg(args, 1);
+        right = intArg(args, 2);
+        bottom = intArg(args, 3);
+        return left <= right && top <= bottom;
+    }
+    return false;
+}
+
+// Keeps an area's corners where the window can draw them, however far off the skin put them.
+int clampTo(int value, int limit)
+{
+    return value < -1 ? -1 : value > limit ? limit : value;
+}
+
+} // namespace
+
+void PreviewOverlay::draw(SDL_Surface* window, const Page& page)
+{
+    if (!window || window->format->BytesPerPixel != sizeof(uint16_t))
+        return;
+    if (SDL_MUSTLOCK(window) && SDL_LockSurface(window) < 0)
+        return;
+    Canvas canvas(window);
+    const int lineHeight = gFont.lineHeight();
+    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+        const Button* button = page.button(slot);
+        int left = 0, top = 0, right = 0, bottom = 0;
+        if (!button || !areaOf(*button, slot == page.selected(), left, top, right, bottom))
+            continue;
+        left = clampTo(left, Video::WIDTH);
+        right = clampTo(right, Video::WIDTH);
+        top = clampTo(top, Video::HEIGHT);
+        bottom = clampTo(bottom, Video::HEIGHT);
+        const FileList* list = button->list();
+        if (list && lineHeight > 0) {
+            for (int row = 1; row < list->rows(); row++) {
+                const int y = top + row * lineHeight;
+                if (y <= bottom)
+                    canvas.fill(left * SCALE, y * SCALE, right * SCALE + SCALE - 1, y * SCALE, ROWS);
+            }
+            const int cursorTop = top + (list->rows() / 2) * lineHeight;
+            if (list->rows() > 0)
+                canvas.outline(left, cursorTop, right, cursorTop + lineHeight - 1, ROWS);
+        }
+        canvas.outline(left, top, right, bottom, slot == page.selected() ? SELECTED : AREA);
+        // The number sits just above the area's corner, where it hides none of the button,
+        // unless the area starts at the top of the screen.
+        const int labelTop = top * SCALE - LABEL_HEIGHT;
+        canvas.number(left * SCALE, labelTop >= 0 ? labelTop : top * SCALE, slot,
+                      slot == page.selected() ? SELECTED : AREA);
+    }
+    if (SDL_MUSTLOCK(window))
+        SDL_UnlockSurface(window);
+}
