@@ -5,7 +5,7 @@ SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test bench fuzz screenshots clean
+.PHONY: all deps build run test bench fuzz screenshots preview-screenshot clean
 
 all: build
 
@@ -83,3 +83,7 @@ screenshots: build
 	done
 	@rm -rf $(BUILD)/shot-app
 	@echo "Screenshots written to $(SHOT_DIR)/"
+
+# The preview with its overlay, photographed on a private Xvfb server (needs xvfb, xdotool, xwd).
+preview-screenshot: build
+	@scripts/preview-screenshot $(BUILD)/app 1 $(SHOT_DIR)/preview-overlay.png
