@@ -1,12 +1,14 @@
 // Tests of rewriting one key: exact new contents, refusals, and failures that keep the old file.
 #include "config/saveConfigChange.h"
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include "config/Config.h"
+#include "config/InputFile.h"
 #include "ConfigTestSupport.h"
 
 namespace {
@@ -150,6 +152,36 @@ TEST(saveConfigChange, MissingConfigurationOrUnwritableNewFileChangesNothing)
     EXPECT_FALSE(saveConfigChange(files.dir.path().c_str(), files.fresh.c_str(), WString("SKIN"),
                                   makeArray({"dark"})));
     EXPECT_FALSE(fileExists(files.fresh));
+}
+
+namespace {
+// Reads only the first few bytes, then reports the end of the file: a file cut short meanwhile.
+ssize_t readShort(int fd, void* buffer, size_t count, off_t offset)
+{
+    return offset > 0 ? 0 : pread(fd, buffer, count < 4 ? count : 4, offset);
+}
+
+ssize_t readFails(int, void*, size_t, off_t)
+{
+    errno = EIO;
+    return -1;
+}
+} // namespace
+
+TEST(saveConfigChange, AShortOrFailedReadOfTheConfigurationChangesNothing)
+{
+    const std::string before = "// keep me\nSKIN=concept\nOTHER=1\n";
+    for (auto read : {readShort, readFails}) {
+        SaveFiles files;
+        ASSERT_TRUE(files.dir.ok());
+        ASSERT_TRUE(writeFile(files.config, before));
+        gReadAtHook = read;
+        bool saved = files.save("SKIN", {"dark"});
+        gReadAtHook = nullptr;
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(before, readFile(files.config));
+        EXPECT_FALSE(fileExists(files.fresh));
+    }
 }
 
 TEST(saveConfigChange, AFailedWriteKeepsTheOldFileWhole)
