@@ -30,9 +30,10 @@ bool isPageIndex(int index)
     return index >= 0 && index < Launcher::PAGE_COUNT;
 }
 
+// Beyond the int range a number is held at the limit, so it fails every range check.
 int toInt(const WString& text)
 {
-    return atoi(text.printable());
+    return text.toInt();
 }
 
 } // namespace

@@ -39,9 +39,10 @@ const int MAX_DAT_DEPTH = 8;
 const int MAX_DAT_DIRECTORIES = 500;
 const char* const DIRECTIONS[] = {"LEFT", "RIGHT", "UP", "DOWN", "ACTION"};
 
+// Numbers are read as the launcher reads them, held at the int limits.
 int toInt(const WString& text)
 {
-    return atoi(text.printable());
+    return text.toInt();
 }
 
 bool isNumber(const WString& text)
@@ -643,7 +644,8 @@ void SkinChecker::checkAction(const WString::Array& words, const ActionContext& 
         if (!isSavableConfigKey(key)) {
             m_diagnostics.reportAt(file, where.line,
                                    "config key \"%s\" cannot be saved (empty, holding = or a line "
-                                   "break, or starting with a blank or //)",
+                                   "break, or blank or a // comment once its leading blanks are "
+                                   "trimmed)",
                                    key.printable());
             return;
         }

@@ -226,6 +226,7 @@ TEST_F(LauncherTest, KeyboardRateKeepsDefaultsForRejectedValues)
         {{"abc", "30"}, 0, 33, "Keyboard rate set to 0, 33\n"},
         {{"50", "1", "7"}, 50, 1000, "Keyboard rate set to 50, 1000\n"},
         {{}, 250, 33, "Keyboard rate set to 250, 33\n"},
+        {{"4294967296", "4294967297"}, 250, 33, "Keyboard rate set to 250, 33\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -348,6 +349,9 @@ TEST_F(LauncherTest, PageActionSwitchesPagesInRangeWithoutPrinting)
     EXPECT_EQ(launcher.currentPage(), 4);
     WString::Array last = WString("page,127").split(",");
     EXPECT_EQ(launcher.dispatch(last), Launcher::CONTINUE);
+    EXPECT_EQ(launcher.currentPage(), 127);
+    WString::Array huge = WString("page,4294967297").split(",");
+    EXPECT_EQ(launcher.dispatch(huge), Launcher::CONTINUE);
     EXPECT_EQ(launcher.currentPage(), 127);
 }
 
