@@ -38,6 +38,8 @@ int toInt(const WString& text)
 
 } // namespace
 
+void (*gRestartHook)(const char* path) = nullptr;
+
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
@@ -323,8 +325,13 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         printf("Start: %s\n", m_programPath.printable());
         // execl replaces the process without flushing stdio.
         fflush(stdout);
-        if (!m_programPath.isAbsent())
-            execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        // Without a program path there is nothing to start again.
+        if (!m_programPath.isAbsent()) {
+            if (gRestartHook)
+                gRestartHook(m_programPath.text());
+            else
+                execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        }
     }
     return CONTINUE;
 }
