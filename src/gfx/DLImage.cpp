@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/SkinDiagnostics.h"
+#include "config/SkinObserver.h"
 #include "core/Video.h"
 
 #ifdef __SSE2__
@@ -92,8 +92,8 @@ bool beginConversion(void* context, int width, int height, int channels)
     const bool withAlpha = channels == 4 && c.keepAlpha;
     const unsigned long long needed = DLImage::bytesFor(width, height, c.depth, withAlpha);
     if (needed > c.maxBytes) {
-        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-            diagnostics->noteImageError("needs " + std::to_string(needed) + " bytes decoded (" +
+        if (SkinObserver* observer = SkinObserver::observer())
+            observer->noteImageError("needs " + std::to_string(needed) + " bytes decoded (" +
                                         std::to_string(width) + "x" + std::to_string(height) +
                                         "), more than the " + std::to_string(c.maxBytes) +
                                         " left of the image budget");
