@@ -24,10 +24,17 @@ const ImageChecker::Image& ImageChecker::image(const std::string& path, bool kee
     // Decoded with the launcher's own reader, so its reason for refusing a file is the one told.
     m_diagnostics.takeImageError();
     DLImage decoded;
-    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha), 0, 0, ""};
+    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha), 0, 0, "", {}};
     if (result.loaded) {
         result.width = decoded.width();
         result.height = decoded.height();
+        if (decoded.hasAlpha()) {
+            result.alpha.resize(size_t(result.width) * size_t(result.height));
+            for (int y = 0; y < result.height; y++) {
+                for (int x = 0; x < result.width; x++)
+                    result.alpha[size_t(y) * result.width + x] = uint8_t(decoded.alphaAt(x, y));
+            }
+        }
     } else {
         result.reason = m_diagnostics.takeImageError();
         if (result.reason.empty())
@@ -67,4 +74,34 @@ void ImageChecker::checkImagePath(const WString& path, const SkinDiagnostics::Lo
                                "image %s (%dx%d) at (%d,%d) reaches off the 320x240 screen and is "
                                "cut",
                                shown.c_str(), decoded.width, decoded.height, x, y);
+}
+
+bool ImageChecker::size(const WString& path, bool keepAlpha, int& width, int& height)
+{
+    const std::string file = path.printable();
+    if (file.empty() || file[0] != '/')
+        return false;
+    const Image& decoded = image(file, keepAlpha);
+    width = decoded.width;
+    height = decoded.height;
+    return decoded.loaded;
+}
+
+bool ImageChecker::covers(const WString& path, int x, int y, const Area& area)
+{
+    int width = 0, height = 0;
+    if (area.isEmpty() || !size(path, true, width, height))
+        return false;
+    if (area.left < x || area.top < y || area.right > x + width || area.bottom > y + height)
+        return false;
+    const Image& decoded = image(path.printable(), true);
+    if (decoded.alpha.empty())
+        return true;
+    for (int row = area.top; row < area.bottom; row++) {
+        for (int column = area.left; column < area.right; column++) {
+            if (decoded.alpha[size_t(row - y) * width + (column - x)] != 255)
+                return false;
+        }
+    }
+    return true;
 }

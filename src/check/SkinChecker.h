@@ -16,8 +16,13 @@ public:
     // appDirectory holds Trevandel.cfg, the font sheet and skins/, as beside the launcher.
     explicit SkinChecker(const std::string& appDirectory);
 
+    // Checks skins/name/ with the configuration instead of the skin the configuration names.
+    void setSkin(const std::string& name) { m_skinName = name; }
+
     // Loads and checks everything; the problems sorted by file and line. Needs no display.
     std::vector<Problem> run();
+    // The skin file the last run read, or tried to, named as the report names files.
+    const std::string& skinFile() const { return m_skinFile; }
 
     // "file:line: message", or "file: message" for a problem with the file as a whole.
     static std::string formatProblem(const Problem& problem);
@@ -29,6 +34,7 @@ private:
     void checkReachability(Launcher& launcher);
 
     std::string m_appDirectory;
+    std::string m_skinName;
     std::string m_base;
     std::string m_skinFile;
     SkinDiagnostics m_diagnostics;

@@ -56,7 +56,19 @@ void SkinDiagnostics::noteField(const std::string& field)
 
 void SkinDiagnostics::noteFirstField(const std::string& field)
 {
-    m_fields.emplace(fieldKey(m_file, m_page, m_slot, field), Location{m_file, m_line});
+    auto placed = m_fields.emplace(fieldKey(m_file, m_page, m_slot, field), Location{m_file, m_line});
+    // A slot's second block adds to the button of its first, so it is always a slip.
+    if (!placed.second && field == "BUTTON")
+        report("BUTTON=%d is opened again (first at line %d): its statements go on with that "
+               "button and replace its earlier ones; use a free slot",
+               m_slot, placed.first->second.line);
+}
+
+void SkinDiagnostics::noteByteOrderMark(const char* path)
+{
+    reportAt(displayName(path), 1,
+             "the file starts with a UTF-8 byte-order mark: the launcher takes it for part of the "
+             "first key, which it then does not know; save the file without it");
 }
 
 bool SkinDiagnostics::fieldLocation(const std::string& file, int page, int slot,

@@ -51,6 +51,8 @@ public:
     // Sorted by file, then line, then text; exact repeats removed.
     std::vector<Problem> sortedProblems() const;
 
+    void noteByteOrderMark(const char* path) override;
+
     // Why the image decoder refused the last file; emptied by taking it.
     void noteImageError(const std::string& reason) override { m_imageError = reason; }
     std::string takeImageError();

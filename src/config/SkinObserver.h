@@ -28,6 +28,9 @@ public:
     // A problem with the current statement.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    // The statement file at path starts with a UTF-8 byte-order mark, read past from here on.
+    virtual void noteByteOrderMark(const char* path) = 0;
+
     // Why the image decoder refused the last file.
     virtual void noteImageError(const std::string& reason) = 0;
 

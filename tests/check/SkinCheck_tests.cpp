@@ -128,7 +128,8 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "break, or starting with a blank or //)",
     std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
                         "does nothing",
-    std::string(SKIN) + "62: %P3% is not a known variable: it stays as written",
+    std::string(SKIN) + "62: %P3% names no list: list variables are numbered by the list's slot, "
+                        "and this page's lists are in slots 22, 23, 24, 26, 29, 34",
     std::string(SKIN) + "64: NAVIGATION takes at most 4 slots (left, right, up, down), not 5: the "
                         "ones after the fourth are ignored",
     std::string(SKIN) + "65: STARTPAGE with 2 values is not a page number (it takes exactly 1) and "
@@ -154,6 +155,39 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     std::string(SKIN) + "105: BACKGROUND image takes 1 value, not 2: the extra ones are ignored",
     std::string(SKIN) + "107: PAGE=200 is outside 0..127: the statements after it are dropped "
                         "until the next PAGE",
+    std::string(SKIN) + "113: text \"Caf\xC3\xA9\" has 2 bytes the font cannot draw (it has "
+                        "printable ASCII only): they are left out",
+    std::string(SKIN) + "115: NAVIGATION value 1 (left) is empty and reads as slot 0: give a "
+                        "slot, or set the other directions alone with RIGHT=select,N",
+    std::string(SKIN) + "118: OPTIONS filter value \" .ogg\" starts with a blank, which is part "
+                        "of it: drop the blank after the comma",
+    std::string(SKIN) + "119: BUTTON=27 is opened again (first at line 112): its statements go "
+                        "on with that button and replace its earlier ones; use a free slot",
+    std::string(SKIN) + "122: TYPE image has x and y but no picture: it draws nothing; add the "
+                        "PNG after them",
+    std::string(SKIN) + "124: exec has an empty program word: nothing is started; name the "
+                        "program after the folder",
+    std::string(SKIN) + "126: config key \"skin\" is not upper case: it is saved as a new line "
+                        "that is read as SKIN and outvotes that key for good; write SKIN",
+    std::string(SKIN) + "128: config SKIN,nothere names no skin: there is no file "
+                        "skins/nothere/Trevandel.skin, so the launcher restarts to a black screen",
+    std::string(SKIN) + "133: config SKIN,%34% can name notaskin, listed in skins/ but holding no "
+                        "Trevandel.skin: choosing it restarts to a black screen",
+    std::string(SKIN) + "138: background image skins/bad/good.png is 8x8, smaller than the "
+                        "320x240 screen: the rest keeps what was drawn before; make it 320x240",
+    std::string(SKIN) + "140: slot 0, where the page's selection starts, has no action and no "
+                        "navigation: the stick is stuck there; give it NAVIGATION or move the "
+                        "decoration to a higher slot",
+    std::string(SKIN) + "143: this text is wholly covered by the image of slot 2 (line 146), "
+                        "drawn after it: it never shows; put it in a slot above 2",
+    std::string(SKIN) + "148: selector area reaches row 245, past the screen's bottom row 239: "
+                        "its 10 lines and cursor line are counted from it; end it by 239",
+    "tree/other/Trevandel.dat:1: the file starts with a UTF-8 byte-order mark: the launcher takes "
+    "it for part of the first key, which it then does not know; save the file without it",
+    "tree/other/Trevandel.dat:2: %P0% names no list: list variables are numbered by the list's "
+    "slot, and this list is in slot 26: write %P26%",
+    std::string(DAT) + "2: FILTER ending \" .zip\" starts with a blank, which is part of it: no "
+                       "file ends so; drop the blank after the comma",
     std::string(DAT) + "3: DIRECTORY takes one path, not 2 values: the ones after the first are "
                        "ignored",
     std::string(DAT) + "4: SPEED clock \"500\" is outside 33..320 MHz: the clock is not changed",
@@ -184,7 +218,7 @@ TEST_F(SkinCheckTest, BadSkinSummaryCountsFilesAndProblems)
     app.copyFont();
     SkinChecker checker(app.path());
     const std::vector<SkinChecker::Problem> problems = checker.run();
-    EXPECT_EQ(std::to_string(BAD_SKIN_REPORT.size()) + " problems in 3 files",
+    EXPECT_EQ(std::to_string(BAD_SKIN_REPORT.size()) + " problems in 4 files",
               SkinChecker::summary(problems));
 }
 
