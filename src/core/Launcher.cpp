@@ -200,8 +200,14 @@ bool Launcher::readSkin(const char* path)
             observer->beginStatement(path, reader.lineNumber());
             observer->checkRawValues(values);
         }
+        const int refusedBefore = gConfig.refusedExpansions();
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
+        if (observer && gConfig.refusedExpansions() != refusedBefore)
+            observer->report("a reference is left as written: expanding it would make a value "
+                             "longer than %zu bytes, or the skin's references add more than %zu "
+                             "bytes in all",
+                             Config::MAX_EXPANDED_BYTES, Config::MAX_STORE_EXPANSION_BYTES);
         if (observer)
             noteSkinStatement(*observer, key, values, parsePage);
 

@@ -227,6 +227,23 @@ TEST_F(SkinCheckTest, SkinNamingNoSkinFolderIsReportedAtItsLine)
               joinLines(check(app.path())));
 }
 
+TEST_F(SkinCheckTest, AReferencePastTheExpansionLimitsIsReportedAtItsLine)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=grow\n");
+    // Line 23 doubles the value to 4 MiB; the line after it would pass both limits.
+    std::string skin = "VARIABLE=A,x\n";
+    for (int i = 0; i < 23; i++)
+        skin += "VARIABLE=A,%A%%A%\n";
+    skin += "PAGE=0\nBACKGROUND=color,000000\n";
+    app.write("skins/grow/Trevandel.skin", skin);
+    EXPECT_EQ("skins/grow/Trevandel.skin:24: a reference is left as written: expanding it would "
+              "make a value longer than 4194304 bytes, or the skin's references add more than "
+              "8388608 bytes in all\n",
+              joinLines(check(app.path())));
+}
+
 TEST_F(SkinCheckTest, SkinWithTwoValuesIsReported)
 {
     StagedApp app;
