@@ -10,6 +10,7 @@
 #include "check/SkinChecker.h"
 #include "check/SkinDiagnostics.h"
 #include "core/Globals.h"
+#include "support/PngWriter.h"
 
 namespace {
 
@@ -242,6 +243,31 @@ TEST_F(SkinCheckTest, AReferencePastTheExpansionLimitsIsReportedAtItsLine)
               "make a value longer than 4194304 bytes, or the skin's references add more than "
               "8388608 bytes in all\n",
               joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, AnImagePastTheCacheBudgetIsReportedWithTheReason)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=big\n");
+    // 921,600 bytes decoded with alpha: 21 spellings of it fit in the budget, the 22nd does not.
+    const std::string image = app.path() + "/skins/big/big.png";
+    app.write("skins/big/Trevandel.skin", ""); // makes the folder for the image
+    ASSERT_TRUE(writeRgbPng(image, 640, 480, std::vector<uint8_t>(640 * 480 * 4, 9), true));
+    std::string skin = "PAGE=0\n";
+    std::string spelling = "%skindir%";
+    for (int slot = 0; slot < 22; slot++, spelling += "./")
+        skin += "BUTTON=" + std::to_string(slot) + "\nTYPE=image,0,0," + spelling + "big.png\n";
+    app.write("skins/big/Trevandel.skin", skin);
+    std::string dots;
+    for (int i = 0; i < 21; i++)
+        dots += "./";
+    const std::vector<std::string> lines = check(app.path());
+    // Each fitting one is only cut at the screen's edge.
+    ASSERT_EQ(22u, lines.size()) << joinLines(lines);
+    EXPECT_EQ("skins/big/Trevandel.skin:45: image skins/big/" + dots + "big.png needs 921600 bytes "
+              "decoded (640x480), more than the 307200 left of the image budget",
+              lines.back());
 }
 
 TEST_F(SkinCheckTest, SkinWithTwoValuesIsReported)
