@@ -93,19 +93,23 @@ bool fits(size_t length, size_t valueSoFar, const Room& room)
 }
 
 // A reference that would pass a limit stays as written, like one to a missing key.
-bool keepAsWritten(const char* reference, size_t length, std::string& out, Room& room)
+bool keepAsWritten(const char* reference, size_t length, std::string& out, Room& room, bool* asWritten)
 {
     out += '%';
     out.append(reference, length);
     out += '%';
     room.refused = true;
+    if (asWritten)
+        *asWritten = true;
     return true;
 }
 
-// Appends to out what one reference between two "%" stands for; a missing key stays as written.
+// Appends to out what one reference between two "%" stands for; a missing key stays as written,
+// which sets asWritten (then the name, without any index, stands between two "%").
 // False when it adds nothing: an index out of range, an absent value or a key without values.
 // name is the text between the marks; it is cut up in place.
-bool resolveReference(const Config::Store& entries, std::string& name, std::string& out, Room& room)
+bool resolveReference(const Config::Store& entries, std::string& name, std::string& out, Room& room,
+                      bool* asWritten = nullptr)
 {
     const size_t bracket = name.find('[');
     if (bracket != std::string::npos && bracket > 0 && name.back() == ']') {
@@ -118,6 +122,8 @@ bool resolveReference(const Config::Store& entries, std::string& name, std::stri
             out += '%';
             out += base;
             out += '%';
+            if (asWritten)
+                *asWritten = true;
             return true;
         }
         // Read as a long so that a huge index cannot wrap into range.
@@ -133,7 +139,7 @@ bool resolveReference(const Config::Store& entries, std::string& name, std::stri
             // The reference as written, with its index.
             name[bracket] = '[';
             name.back() = ']';
-            return keepAsWritten(name.data(), written, out, room);
+            return keepAsWritten(name.data(), written, out, room, asWritten);
         }
         out.append(item, length);
         room.storeUsed += length;
@@ -144,6 +150,8 @@ bool resolveReference(const Config::Store& entries, std::string& name, std::stri
         out += '%';
         out += name;
         out += '%';
+        if (asWritten)
+            *asWritten = true;
         return true;
     }
     // The values joined with the separator: one absent value, or none, joins to nothing.
@@ -156,11 +164,11 @@ bool resolveReference(const Config::Store& entries, std::string& name, std::stri
     for (int i = 0; i < count; i++) {
         const size_t piece = strlen(values->at(i).printable()) + (i > 0 ? separatorLength : 0);
         if (piece > Config::MAX_EXPANDED_BYTES - length)
-            return keepAsWritten(name.data(), name.size(), out, room);
+            return keepAsWritten(name.data(), name.size(), out, room, asWritten);
         length += piece;
     }
     if (!fits(length, out.size(), room))
-        return keepAsWritten(name.data(), name.size(), out, room);
+        return keepAsWritten(name.data(), name.size(), out, room, asWritten);
     for (int i = 0; i < count; i++) {
         if (i > 0)
             out += kValueSeparator;
@@ -209,6 +217,64 @@ WString Config::expand(const WString& text) const
         out += segment;
         present = true;
     }
+    if (room.refused)
+        m_refusedExpansions++;
+    return present ? WString(out.c_str()) : WString();
+}
+
+WString Config::expandMarked(const WString& text, std::string& inserted) const
+{
+    if (text.isAbsent()) {
+        inserted.clear();
+        return WString();
+    }
+    const char* in = text.text();
+    const size_t length = strlen(in);
+    inserted.resize(length, 0);
+
+    // The same pass as expand, one byte at a time, each byte carrying its mark along.
+    std::string out, outMarks, name, nameMarks;
+    Room room{m_expandedBytes, false};
+    bool present = false;
+    bool inReference = false;
+    for (size_t i = 0; i < length; i++) {
+        const char c = in[i];
+        const char mark = inserted[i];
+        if (c != '%' || mark) {
+            if (inReference) {
+                name += c;
+                nameMarks += mark;
+            } else {
+                out += c;
+                outMarks += mark;
+                present = true;
+            }
+            continue;
+        }
+        if (inReference) {
+            if (name.empty()) {
+                out += '%';
+                outMarks += '\0';
+                present = true;
+            } else {
+                const size_t before = out.size();
+                bool asWritten = false;
+                present = resolveReference(m_entries, name, out, room, &asWritten) || present;
+                const size_t added = out.size() - before;
+                if (asWritten) {
+                    outMarks += '\0';
+                    outMarks.append(nameMarks, 0, added - 2);
+                    outMarks += '\0';
+                } else {
+                    outMarks.append(added, 1);
+                }
+                name.clear();
+                nameMarks.clear();
+            }
+        }
+        inReference = !inReference;
+    }
+    inserted = outMarks;
     if (room.refused)
         m_refusedExpansions++;
     return present ? WString(out.c_str()) : WString();

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "text/WMap.h"
 #include "text/WString.h"
@@ -9,6 +11,8 @@
 class Config {
 public:
     typedef WMap<WString, const char*, WString::Array, WString::Array&> Store;
+    // The marks of expandMarked for each word of an action; a missing or short one marks nothing.
+    typedef std::vector<std::string> InsertedMarks;
 
     // Limits on what references may add, beyond which a reference stays as written. A real skin
     // inserts paths and colours of tens of bytes; a skin whose variables double on every line
@@ -36,6 +40,11 @@ public:
     WString expand(const WString& text) const;
     // How many expansions so far have left a reference as written for want of room.
     int refusedExpansions() const { return m_refusedExpansions; }
+    // expand for a text holding bytes inserted from elsewhere (a file or directory name), which
+    // are plain text: a "%" among them opens or closes no reference. inserted has one byte per
+    // byte of text, non-zero where inserted; on return it marks the result the same way, with
+    // every value a reference stood for counted as inserted.
+    WString expandMarked(const WString& text, std::string& inserted) const;
     // text = expand(text), without copying a text that holds no reference.
     void expandInPlace(WString& text) const;
     // One "CFG: key=values" line per entry, in bucket order.
