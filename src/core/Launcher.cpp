@@ -10,6 +10,7 @@
 #include "config/ConfigReader.h"
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
+#include "core/DisplayWait.h"
 #include "core/Input.h"
 #include "core/SkinDiagnostics.h"
 #include "core/Video.h"
@@ -46,6 +47,7 @@ Launcher::Launcher()
     , m_repeatCount(0)
     , m_firstDelay(DEFAULT_FIRST_DELAY)
     , m_repeatInterval(DEFAULT_REPEAT_INTERVAL)
+    , m_idleWait(true)
 {
 }
 
@@ -260,11 +262,14 @@ Launcher::Step Launcher::iterate()
 {
     ButtonMask mask = Input::poll();
     if (mask == m_lastMask) {
-        usleep(IDLE_SLEEP_US);
         if ((mask & BTN_DIRECTIONS) == 0) {
             m_repeatCount = 0;
+            // Nothing can change before the next event, so sleep until the display has one.
+            if (!(m_idleWait && DisplayWait::woke(DisplayWait::wait())))
+                usleep(IDLE_SLEEP_US);
             return CONTINUE;
         }
+        usleep(IDLE_SLEEP_US);
         unsigned threshold = unsigned(m_repeatCount == 0 ? m_firstDelay : m_repeatInterval);
         bool due = m_repeatCounter >= threshold;
         ++m_repeatCounter;

@@ -65,6 +65,8 @@ public:
     const WString& programPath() const { return m_programPath; }
 
     void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
+    // false keeps the 1 ms pacing on idle turns too, as where there is no display to wait on.
+    void setIdleWait(bool wait) { m_idleWait = wait; }
 
 private:
     static void noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
@@ -79,4 +81,5 @@ private:
     unsigned m_repeatCount;
     int m_firstDelay;
     int m_repeatInterval;
+    bool m_idleWait;
 };
