@@ -96,7 +96,7 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     std::string(SKIN) + "20: page 77 is empty: the skin never fills it",
     std::string(SKIN) + "22: image skins/bad/notpng.png is not a PNG file",
     std::string(SKIN) + "24: image skins/bad/huge.png is too large (5000x5000 pixels; at most "
-                        "16777216)",
+                        "307200)",
     std::string(SKIN) + "26: image skins/bad/broken.png libpng error: IHDR: CRC error",
     std::string(SKIN) + "28: colour \"FFF\" is not six hex digits RRGGBB",
     std::string(SKIN) + "30: text \"Far too long\" (58x14 pixels) at (300,120) reaches off the "
