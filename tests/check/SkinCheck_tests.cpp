@@ -124,8 +124,8 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "started",
     std::string(SKIN) + "56: config needs a key and its values: nothing is saved, but the "
                         "launcher still restarts",
-    std::string(SKIN) + "58: config key \" SKIN\" cannot be saved (empty, holding = or a line "
-                        "break, or starting with a blank or //)",
+    std::string(SKIN) + "58: config key \" //SKIN\" cannot be saved (empty, holding = or a line "
+                        "break, or blank or a // comment once its leading blanks are trimmed)",
     std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
                         "does nothing",
     std::string(SKIN) + "62: %P3% is not a known variable: it stays as written",
