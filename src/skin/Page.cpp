@@ -153,17 +153,19 @@ void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) co
 
 void Page::handleInput(WString::Array& action, int& nav)
 {
+    Config::InsertedMarks inserted;
     if (m_buttons[m_selected])
-        m_buttons[m_selected]->handleInput(action, nav);
+        m_buttons[m_selected]->handleInput(action, nav, &inserted);
     if (nav == BACK_NAV) {
         action = m_returnAction;
+        inserted.clear();
         nav = 0;
     }
     if (action.count() == 0)
         return;
     const WString& verb = action.at(0);
     if (verb == "exec" || verb == "config") {
-        exportListVariables(action);
+        exportListVariables(action, &inserted);
     } else if (verb == "select" && action.count() == 2) {
         const int slot = action.at(1).toInt();
         if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
@@ -171,10 +173,14 @@ void Page::handleInput(WString::Array& action, int& nav)
     }
 }
 
-void Page::exportListVariables(WString::Array& action)
+void Page::exportListVariables(WString::Array& action, Config::InsertedMarks* inserted)
 {
     if (action.count() <= 2)
         return;
+    // What one pass puts in (a name, a directory) is never read again by a later pass.
+    Config::InsertedMarks ownMarks;
+    Config::InsertedMarks& marks = inserted ? *inserted : ownMarks;
+    marks.resize(action.count());
     for (int j = 0; j < SLOT_COUNT; j++) {
         if (!m_buttons[j] || !m_buttons[j]->list())
             continue;
@@ -189,11 +195,9 @@ void Page::exportListVariables(WString::Array& action)
         variables.setString(entryName.text(), entry);
         variables.setString(directoryName.text(), directory);
         variables.setString(pathName.text(), directory + entry);
-        for (int i = 1; i < action.count(); i++) {
-            WString expanded = variables.expand(action.at(i));
-            // Expansion can yield an absent text; the launcher prints words, so keep them present.
-            action.at(i) = expanded.isAbsent() ? WString("") : expanded;
-        }
+        // An absent word stays absent: the launch leaves its argument slot empty.
+        for (int i = 1; i < action.count(); i++)
+            action.at(i) = variables.expandMarked(action.at(i), marks[i]);
     }
 }
 
