@@ -43,7 +43,8 @@ bench: deps
 	$(BENCH_BUILD)/bench/trevandel_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
 	  --benchmark_enable_random_interleaving=true \
 	  --benchmark_out=$(BENCH_BUILD)/bench.json --benchmark_out_format=json
-	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel --data data \
+	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel \
+	  --paced-launcher $(BENCH_BUILD)/bench/trevandel-paced --data data \
 	  --out $(BENCH_BUILD)/process.json
 	@echo
 	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json
