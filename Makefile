@@ -53,6 +53,8 @@ bench: deps
 FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := statements skin png dat save
+# The handheld's memory: any single allocation larger than it is a finding.
+FUZZ_MALLOC_LIMIT_MB := 64
 
 fuzz:
 	@scripts/install-deps --fuzz
@@ -64,7 +66,7 @@ fuzz:
 	  cp -n tests/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ 2>/dev/null || true; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  SDL_VIDEODRIVER=dummy $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
-	    -timeout=20 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t \
+	    -malloc_limit_mb=$(FUZZ_MALLOC_LIMIT_MB) -timeout=20 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t \
 	    > $(FUZZ_BUILD)/fuzz_$$t.log 2>&1; status=$$?; \
 	  grep -E '^#[0-9]+ +DONE|^Done [0-9]+ runs' $(FUZZ_BUILD)/fuzz_$$t.log; \
 	  if [ $$status -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; fi; \
