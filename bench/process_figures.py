@@ -8,10 +8,12 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 IDLE_SECONDS = 10.0
 SETTLE_SECONDS = 1.5
@@ -148,21 +150,21 @@ def wait_for_output(path, text, timeout=20):
 class Run:
     """One launcher copied into a fresh application directory and started on the display."""
 
-    def __init__(self, work, name, launcher, data_dir, env, files=None):
+    def __init__(self, work, name, launcher, data_dir, env, files=None, ready="Loaded font"):
         self.app_dir = os.path.join(work, name)
         shutil.copytree(data_dir, self.app_dir)
-        for relative, text in (files or {}).items():
+        for relative, content in (files or {}).items():
             path = os.path.join(self.app_dir, relative)
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "w") as f:
-                f.write(text)
+            with open(path, "wb" if isinstance(content, bytes) else "w") as f:
+                f.write(content)
         executable = os.path.join(self.app_dir, "trevandel")
         shutil.copy2(launcher, executable)
         self.out_path = os.path.join(work, name + ".out")
         with open(self.out_path, "w") as out:
             self.proc = subprocess.Popen([executable], cwd=work, env=env, stdout=out,
                                          stderr=subprocess.DEVNULL)
-        if not wait_for_output(self.out_path, "Loaded font"):
+        if not wait_for_output(self.out_path, ready):
             stop(self.proc)
             raise RuntimeError("%s did not start" % name)
         time.sleep(SETTLE_SECONDS)
@@ -203,7 +205,69 @@ def repeats(work, name, launcher, data_dir, env, keycode):
         run.stop()
 
 
-def measure(launcher, paced_launcher, data_dir):
+def corpus_png(corpus, name):
+    """A PNG of the fuzz corpus without the two position bytes the PNG target reads first."""
+    with open(os.path.join(corpus, "png", name), "rb") as f:
+        return f.read()[2:]
+
+
+def plain_png(width, height):
+    """An RGBA image of transparent black, non-interlaced: small on disk, width x height decoded."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    rows = zlib.compress(bytes((1 + width * 4) * height), 9)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", rows) + chunk(b"IEND", b"")
+
+
+def spelled_buttons(image, count):
+    """A page of count buttons, each naming the image under two spellings of its own; one of the
+    two is drawn, so the page asks for the image under count + 1 spellings with its background."""
+    skin = "PAGE=0\nBACKGROUND=image,%skindir%" + image + "\n"
+    for slot in range(count):
+        selected = "%skindir%" + "./" * (2 * slot + 1) + image
+        other = "%skindir%" + "./" * (2 * slot + 2) + image
+        skin += "BUTTON=%d\nTYPE=image,0,0,%s,%s\n" % (slot, selected, other)
+    return skin
+
+
+def hostile_cases(corpus):
+    """Name -> files replacing those of the default application, one launcher process each."""
+    cfg = "SKIN=hostile\n"
+    skin_file = "skins/hostile/Trevandel.skin"
+    one_image = "PAGE=0\nBACKGROUND=image,%skindir%h.png\nBUTTON=0\nTYPE=image,0,0,%skindir%h.png\n"
+    cases = {}
+    for name in ("text-claims-2gib.png", "itxt-claims-1gib.png", "ztxt-claims-1gib.png",
+                 "splt-claims-1gib.png", "ztxt-8x8mb.png", "interlaced-4096.png"):
+        cases[name] = {"Trevandel.cfg": cfg, skin_file: one_image,
+                       "skins/hostile/h.png": corpus_png(corpus, name)}
+    with open(os.path.join(corpus, "skin", "doubling.skin")) as f:
+        cases["doubling variables"] = {"Trevandel.cfg": cfg, skin_file: f.read()}
+    cases["4096x4096 under 33 spellings"] = {"Trevandel.cfg": cfg, skin_file: spelled_buttons("h.png", 32),
+                                          "skins/hostile/h.png": corpus_png(corpus, "interlaced-4096.png")}
+    cases["640x480 under 65 spellings"] = {"Trevandel.cfg": cfg, skin_file: spelled_buttons("h.png", 64),
+                                         "skins/hostile/h.png": plain_png(640, 480)}
+    cases["font sheet 4096x4096"] = {"ARIALN.TTF_0_12_255_255_255.png":
+                                     corpus_png(corpus, "interlaced-4096.png")}
+    return cases
+
+
+def hostile_peaks(work, launcher, data_dir, env, corpus):
+    """Peak resident memory in MiB of each hostile case once its first page is shown."""
+    peaks = {}
+    for number, (name, files) in enumerate(sorted(hostile_cases(corpus).items())):
+        # The configuration dump follows the skin; the first frame comes right after it.
+        run = Run(work, "hostile%d" % number, launcher, data_dir, env, files, ready="CFG: ")
+        try:
+            if run.proc.poll() is not None:
+                raise RuntimeError("the launcher ended on the hostile case %s" % name)
+            peaks[name] = peak_rss_kib(run.proc.pid) / 1024.0
+        finally:
+            run.stop()
+    return peaks
+
+
+def measure(launcher, paced_launcher, data_dir, corpus):
     work = tempfile.mkdtemp(prefix="trevandel-process-")
     xvfb = None
     runs = []
@@ -236,6 +300,10 @@ def measure(launcher, paced_launcher, data_dir):
                 seen[name] += repeats(work, "%s-hold%d" % (name, round_number), program, data_dir, env,
                                       codes[HOLD_KEY])
         figures["repeats"], figures["paced_repeats"] = seen["launcher"], seen["paced"]
+
+        peaks = hostile_peaks(work, launcher, data_dir, env, corpus)
+        figures["hostile_peak_rss_mib"] = peaks
+        figures["hostile_peak_rss_max_mib"] = max(peaks.values())
         return figures
     finally:
         for run in runs:
@@ -251,11 +319,12 @@ def main():
     parser.add_argument("--paced-launcher", required=True,
                         help="the same launcher paced 1 ms per turn at rest (bench/paced)")
     parser.add_argument("--data", required=True, help="the data/ directory to stage beside it")
+    parser.add_argument("--corpus", required=True, help="tests/fuzz/corpus, for the hostile files")
     parser.add_argument("--out", required=True, help="JSON file to write")
     args = parser.parse_args()
     try:
         figures = measure(os.path.abspath(args.launcher), os.path.abspath(args.paced_launcher),
-                          os.path.abspath(args.data))
+                          os.path.abspath(args.data), os.path.abspath(args.corpus))
     except (RuntimeError, OSError, subprocess.CalledProcessError) as error:
         print("process figures failed: %s" % error, file=sys.stderr)
         figures = {}
