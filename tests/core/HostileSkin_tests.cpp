@@ -19,6 +19,7 @@
 #include "core/Launcher.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
+#include "support/BoundedChild.h"
 #include "support/PngWriter.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
@@ -174,7 +175,9 @@ TEST_F(HostileSkin, PageAndStartPageNumbersFarOutOfRangeAreIgnored)
 {
     AppDir app;
     app.copyFont();
-    const char* const badPages[] = {"128", "-1", "99999", "-99999", "2147483647", "-2147483648"};
+    // Beyond the int range too: a wrapped 4294967296 would be page 0, 4294967299 page 3.
+    const char* const badPages[] = {"128",        "-1",          "99999",      "-99999",
+                                    "2147483647", "-2147483648", "4294967296", "4294967299"};
     std::string skin = "STARTPAGE=5\n";
     for (const char* bad : badPages) {
         skin += std::string("STARTPAGE=") + bad + "\n";
@@ -202,10 +205,10 @@ TEST_F(HostileSkin, ButtonSlotsOutOfRangeAreIgnored)
     AppDir app;
     app.copyFont();
     std::string skin = pageWith(0, "BUTTON=0\nTYPE=rect,0,0,1,1,ffffff\nACTION=select,63\n");
-    for (const char* bad : {"64", "-1", "99999", "-2147483648"})
+    for (const char* bad : {"64", "-1", "99999", "-2147483648", "4294967296"})
         skin += std::string("BUTTON=") + bad + "\nTYPE=rect,0,0,9,9,ff0000\nACTION=quit\n";
     skin += "BUTTON=63\nTYPE=rect,0,0,1,1,ffffff\nLEFT=select,64\nRIGHT=select,-1\n"
-            "UP=select,99999\nDOWN=select\n";
+            "UP=select,4294967296\nDOWN=select\n";
     app.writeSkin(skin);
 
     Launcher launcher;
@@ -397,6 +400,42 @@ TEST_F(HostileSkin, HugeZeroAndPercentLadenValues)
     expectStillAnswers(launcher);
 }
 
+TEST_F(HostileSkin, VariablesThatDoubleOnEveryLineStopAtTheExpansionLimits)
+{
+    AppDir app;
+    app.copyFont();
+    // Unbounded, A would hold 2^30 copies of x after these lines.
+    std::string skin = "VARIABLE=A,x,x\n";
+    for (int i = 0; i < 28; i++)
+        skin += "VARIABLE=A,%A%,%A%\n";
+    skin += pageWith(0, "BUTTON=0\nTYPE=text,0,0,ffffff,ffffff,%A%\n");
+    app.writeSkin(skin);
+
+    const int SHOWN = 0;
+    ChildOutcome outcome = runInBoundedChild(
+        [&]() {
+            Launcher launcher;
+            startUp(launcher, app);
+            WString::Array values;
+            if (!gConfig.get("A", values) || values.count() != 2)
+                return 1;
+            // Beyond the limits the reference stays as written.
+            for (int i = 0; i < values.count(); i++) {
+                if (size_t(values.at(i).length()) > Config::MAX_EXPANDED_BYTES)
+                    return 2;
+            }
+            if (values.join(WString(",")).find("%A%") < 0)
+                return 3;
+            launcher.setCurrentPage(PROBE_PAGE);
+            launcher.handleMask(BTN_B);
+            return launcher.currentPage() == PROBE_TARGET_PAGE && shownPixel(160, 120) == BLUE ? SHOWN : 4;
+        },
+        96 * 1024);
+    EXPECT_FALSE(outcome.overLimit);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(SHOWN, outcome.result);
+}
+
 TEST_F(HostileSkin, ListWindowsOverOddAndHugeDirectories)
 {
     AppDir app;
@@ -478,11 +517,9 @@ TEST_F(HostileSkin, DirectoryNamesInAConfigActionSaveOnlyWhatReadsBack)
     ASSERT_STREQ("comma,name/", list->currentEntry().printable());
     std::string output = press(launcher, BTN_LEFT);
     EXPECT_NE(std::string::npos, output.find("Start: " + app.program() + "\n")) << output;
+    // Saved joined, the name reads back as the same text.
     Config saved(configPath.c_str());
-    WString::Array values;
-    ASSERT_TRUE(saved.get("LASTDIR", values));
-    ASSERT_EQ(1, values.count());
-    EXPECT_STREQ("comma,name/", values.at(0).printable());
+    EXPECT_STREQ("comma,name/", saved.lookup("LASTDIR", nullptr).printable());
 
     const std::string before = readFile(configPath);
     press(launcher, BTN_DOWN);
