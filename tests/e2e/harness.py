@@ -6,6 +6,7 @@ import ctypes
 import ctypes.util
 import os
 import re
+import shlex
 import shutil
 import signal
 import struct
@@ -425,7 +426,7 @@ class AppDir:
 class Launcher:
     """The launcher running on an Xvfb server, its output collected line by line."""
 
-    def __init__(self, xvfb, app):
+    def __init__(self, xvfb, app, emulator=None):
         self.xvfb = xvfb
         self.app = app
         env = xvfb.env()
@@ -439,7 +440,8 @@ class Launcher:
         self._stderr = []
         self._changed = threading.Condition(self._lock)
         self.start_time = time.monotonic()
-        self.proc = subprocess.Popen([app.launcher], env=env, cwd=app.path, stdin=subprocess.DEVNULL,
+        command = (Options.emulator if emulator is None else emulator) + [app.launcher]
+        self.proc = subprocess.Popen(command, env=env, cwd=app.path, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         _cleanups.append(self.kill)
         self._readers = [threading.Thread(target=self._read, args=(self.proc.stdout, self._stdout), daemon=True),
@@ -549,6 +551,8 @@ class Options:
     launcher = None
     data = None
     keep = False
+    # The command that runs a launcher built for another processor, e.g. qemu and its arguments.
+    emulator = []
 
 
 class LauncherTestCase(unittest.TestCase):
@@ -581,8 +585,8 @@ class LauncherTestCase(unittest.TestCase):
     def make_app(self, cfg=None, skins=None):
         return AppDir(Options.launcher, Options.data, cfg, skins)
 
-    def start(self, app, wait=True):
-        launcher = Launcher(self.xvfb, app)
+    def start(self, app, wait=True, emulator=None):
+        launcher = Launcher(self.xvfb, app, emulator)
         self._launchers.append(launcher)
         if wait:
             launcher.wait_ready()
@@ -635,7 +639,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--launcher", required=True, help="built trevandel executable")
     parser.add_argument("--data", required=True, help="the repository's data directory")
+    parser.add_argument("--emulator", default="", help="command line that runs the launcher, if any")
     args, rest = parser.parse_known_args()
+    Options.emulator = shlex.split(args.emulator)
     Options.launcher = os.path.abspath(args.launcher)
     Options.data = os.path.abspath(args.data)
     if not os.access(Options.launcher, os.X_OK):
