@@ -8,12 +8,13 @@
 #include <utility>
 
 #include "config/ConfigReader.h"
+#include "config/SkinObserver.h"
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
 #include "core/Input.h"
-#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
+#include "skin/CpuClock.h"
 #include "skin/Page.h"
 
 namespace {
@@ -40,6 +41,9 @@ int toInt(const WString& text)
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
+    , m_restartInPlace(false)
+    , m_restartedInPlace(false)
+    , m_loadCount(0)
     , m_currentPage(0)
     , m_lastMask(START_MASK)
     , m_repeatCounter(0)
@@ -120,6 +124,7 @@ int Launcher::start(int argc, char** argv)
 
 void Launcher::loadConfigurationAndSkin()
 {
+    ++m_loadCount;
     const WString skinDirectory = loadConfiguration();
     if (!readSkin((skinDirectory + SKIN_FILE).printable()))
         printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
@@ -136,7 +141,7 @@ WString Launcher::loadConfiguration()
 {
     gFont.load((m_baseDirectory + FONT_FILE).printable());
 
-    WString configPath = m_baseDirectory + CONFIG_FILE;
+    WString configPath = configFile();
     gConfig.load(configPath.printable());
     if (!gConfig.isLoaded())
         printf("Could not load config in %s\n", configPath.printable());
@@ -149,6 +154,36 @@ WString Launcher::loadConfiguration()
     return skinDirectory;
 }
 
+WString Launcher::configFile() const
+{
+    if (m_configFile.isAbsent() || m_configFile.isEmpty())
+        return m_baseDirectory + CONFIG_FILE;
+    return m_configFile;
+}
+
+WString Launcher::newConfigFile() const
+{
+    if (m_configFile.isAbsent() || m_configFile.isEmpty())
+        return m_baseDirectory + NEW_CONFIG_FILE;
+    const int slash = m_configFile.findLastChar('/');
+    return (slash < 0 ? WString("") : m_configFile.left(slash + 1)) + NEW_CONFIG_FILE;
+}
+
+void Launcher::reload()
+{
+    // Pages first: their buttons point into the image cache.
+    delete[] m_pages;
+    m_pages = new Page[PAGE_COUNT];
+    m_currentPage = 0;
+    gImageCache.clear();
+    gFont.clear();
+    gConfig.clear();
+    gBattery.reset();
+    gCpuClock = CpuClock();
+    Input::reset();
+    loadConfigurationAndSkin();
+}
+
 bool Launcher::readSkin(const char* path)
 {
     ConfigReader reader;
@@ -156,19 +191,19 @@ bool Launcher::readSkin(const char* path)
     if (!reader.isOpen())
         return false;
 
-    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    SkinObserver* observer = SkinObserver::observer();
     int parsePage = -1;
     WString key;
     WString::Array values;
     while (reader.next(key, values)) {
-        if (diagnostics) {
-            diagnostics->beginStatement(path, reader.lineNumber());
-            diagnostics->checkRawValues(values);
+        if (observer) {
+            observer->beginStatement(path, reader.lineNumber());
+            observer->checkRawValues(values);
         }
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
-        if (diagnostics)
-            noteSkinStatement(*diagnostics, key, values, parsePage);
+        if (observer)
+            noteSkinStatement(*observer, key, values, parsePage);
 
         if (key == "PAGE" && values.count() == 1) {
             parsePage = toInt(values.at(0));
@@ -187,28 +222,28 @@ bool Launcher::readSkin(const char* path)
     return true;
 }
 
-void Launcher::noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
                                  const WString::Array& values, int parsePage)
 {
     const int count = values.count();
     if (key == "PAGE" && count == 1) {
         const int page = toInt(values.at(0));
         if (!isPageIndex(page)) {
-            diagnostics.report("PAGE=%s is outside 0..127: the statements after it are dropped "
+            observer.report("PAGE=%s is outside 0..127: the statements after it are dropped "
                                "until the next PAGE",
                                values.at(0).printable());
             return;
         }
-        diagnostics.setPage(page);
-        diagnostics.noteFirstField("PAGE");
+        observer.setPage(page);
+        observer.noteFirstField("PAGE");
         return;
     }
     if (key == "STARTPAGE" && count == 1) {
         if (!isPageIndex(toInt(values.at(0))))
-            diagnostics.report("STARTPAGE=%s is outside 0..127 and is ignored",
+            observer.report("STARTPAGE=%s is outside 0..127 and is ignored",
                                values.at(0).printable());
         else
-            diagnostics.noteField("STARTPAGE");
+            observer.noteField("STARTPAGE");
         return;
     }
     if (key == "VARIABLE" && count > 1)
@@ -218,18 +253,18 @@ void Launcher::noteSkinStatement(SkinDiagnostics& diagnostics, const WString& ke
     const bool toPage = isPageIndex(parsePage);
     const char* fate = toPage ? "goes to the page as an ordinary statement" : "is dropped";
     if (key == "PAGE" || key == "STARTPAGE") {
-        diagnostics.report("%s with %d values is not a page number (it takes exactly 1) and %s",
+        observer.report("%s with %d values is not a page number (it takes exactly 1) and %s",
                            key.printable(), count, fate);
     } else if (key == "VARIABLE") {
-        diagnostics.report("VARIABLE with %d value defines nothing (it takes a name and at least "
+        observer.report("VARIABLE with %d value defines nothing (it takes a name and at least "
                            "one value) and %s",
                            count, fate);
     } else if (parsePage == -1) {
-        diagnostics.report("%s is dropped: it comes before the first PAGE", key.printable());
+        observer.report("%s is dropped: it comes before the first PAGE", key.printable());
     }
     // A PAGE outside the table was reported where it stands, once for all it drops.
     if (toPage)
-        diagnostics.setPage(parsePage);
+        observer.setPage(parsePage);
 }
 
 void Launcher::readKeyboardRate()
@@ -281,6 +316,7 @@ Launcher::Step Launcher::handleMask(ButtonMask mask)
 {
     if ((mask & BTN_QUIT) == BTN_QUIT)
         return QUIT;
+    m_restartedInPlace = false;
 
     WString::Array action;
     int nav = navCode(mask);
@@ -288,14 +324,22 @@ Launcher::Step Launcher::handleMask(ButtonMask mask)
         m_pages[m_currentPage].handleInput(action, nav);
     if (action.count() > 0 && dispatch(action) == QUIT)
         return QUIT;
+    if (m_restartedInPlace) {
+        m_restartedInPlace = false;
+        return CONTINUE;
+    }
+    drawFrame();
+    return CONTINUE;
+}
 
+void Launcher::drawFrame()
+{
     m_pages[m_currentPage].draw();
     Video::flip();
 
     WString::Array speed;
     if (gConfig.get("SPEED_MENU", speed))
         gCpuClock.apply(speed);
-    return CONTINUE;
 }
 
 Launcher::Step Launcher::dispatch(WString::Array& action)
@@ -317,8 +361,12 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         WString key = action.at(1);
         action.takeAt(0);
         action.takeAt(0);
-        saveConfigChange((m_baseDirectory + CONFIG_FILE).printable(),
-                         (m_baseDirectory + NEW_CONFIG_FILE).printable(), key, action);
+        saveConfigChange(configFile().printable(), newConfigFile().printable(), key, action);
+        if (m_restartInPlace) {
+            reload();
+            m_restartedInPlace = true;
+            return CONTINUE;
+        }
         printf("Start: %s\n", m_programPath.printable());
         // execl replaces the process without flushing stdio.
         fflush(stdout);
