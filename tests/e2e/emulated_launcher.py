@@ -77,7 +77,7 @@ class EmulatedLauncher(harness.LauncherTestCase):
 
     def assertSameFrame(self, want, got, what):
         bad = [(x, y, want[x, y], got[x, y]) for (x, y) in sorted(want) if want[x, y] != got[x, y]]
-        self.assertFalse(bad, "%s: %d pixels differ from the host build's, first %s"
+        self.assertEqual(len(bad), 0, "%s: %d pixels differ from the host build's, first %s"
                          % (what, len(bad), harness.describe_mismatches(bad[:8])))
 
     def test_default_application_matches_the_host_build(self):
