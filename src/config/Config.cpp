@@ -74,10 +74,12 @@ void Config::clear()
     m_entries.clear();
 }
 
-// Appends to out what one reference between two "%" stands for; a missing key stays as written.
+// Appends to out what one reference between two "%" stands for; a missing key stays as written,
+// which sets asWritten (then the name, without any index, stands between two "%").
 // False when it adds nothing: an index out of range, an absent value or a key without values.
 // name is the text between the marks; it is cut up in place.
-static bool resolveReference(const Config::Store& entries, std::string& name, std::string& out)
+static bool resolveReference(const Config::Store& entries, std::string& name, std::string& out,
+                             bool* asWritten = nullptr)
 {
     const size_t bracket = name.find('[');
     if (bracket != std::string::npos && bracket > 0 && name.back() == ']') {
@@ -89,6 +91,8 @@ static bool resolveReference(const Config::Store& entries, std::string& name, st
             out += '%';
             out += base;
             out += '%';
+            if (asWritten)
+                *asWritten = true;
             return true;
         }
         // Read as a long so that a huge index cannot wrap into range.
@@ -107,6 +111,8 @@ static bool resolveReference(const Config::Store& entries, std::string& name, st
         out += '%';
         out += name;
         out += '%';
+        if (asWritten)
+            *asWritten = true;
         return true;
     }
     // The values joined with the separator: one absent value, or none, joins to nothing.
@@ -157,6 +163,61 @@ WString Config::expand(const WString& text) const
         out += segment;
         present = true;
     }
+    return present ? WString(out.c_str()) : WString();
+}
+
+WString Config::expandMarked(const WString& text, std::string& inserted) const
+{
+    if (text.isAbsent()) {
+        inserted.clear();
+        return WString();
+    }
+    const char* in = text.text();
+    const size_t length = strlen(in);
+    inserted.resize(length, 0);
+
+    // The same pass as expand, one byte at a time, each byte carrying its mark along.
+    std::string out, outMarks, name, nameMarks;
+    bool present = false;
+    bool inReference = false;
+    for (size_t i = 0; i < length; i++) {
+        const char c = in[i];
+        const char mark = inserted[i];
+        if (c != '%' || mark) {
+            if (inReference) {
+                name += c;
+                nameMarks += mark;
+            } else {
+                out += c;
+                outMarks += mark;
+                present = true;
+            }
+            continue;
+        }
+        if (inReference) {
+            if (name.empty()) {
+                out += '%';
+                outMarks += '\0';
+                present = true;
+            } else {
+                const size_t before = out.size();
+                bool asWritten = false;
+                present = resolveReference(m_entries, name, out, &asWritten) || present;
+                const size_t added = out.size() - before;
+                if (asWritten) {
+                    outMarks += '\0';
+                    outMarks.append(nameMarks, 0, added - 2);
+                    outMarks += '\0';
+                } else {
+                    outMarks.append(added, 1);
+                }
+                name.clear();
+                nameMarks.clear();
+            }
+        }
+        inReference = !inReference;
+    }
+    inserted = outMarks;
     return present ? WString(out.c_str()) : WString();
 }
 

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -31,16 +32,20 @@ bool isPageIndex(int index)
     return index >= 0 && index < Launcher::PAGE_COUNT;
 }
 
+// Beyond the int range a number is held at the limit, so it fails every range check.
 int toInt(const WString& text)
 {
-    return atoi(text.printable());
+    return text.toInt();
 }
 
 } // namespace
 
+void (*gRestartHook)(const char* path) = nullptr;
+
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
+    , m_applicationDirectory(APPLICATION_DIR)
     , m_restartInPlace(false)
     , m_restartedInPlace(false)
     , m_loadCount(0)
@@ -80,6 +85,22 @@ WString Launcher::baseDirectoryFrom(const char* argv0)
     return base;
 }
 
+WString Launcher::absoluteFrom(const WString& path, const char* workingDirectory)
+{
+    if (path.isAbsent() || !workingDirectory || !*workingDirectory)
+        return path;
+    const char* rest = path.text();
+    if (*rest == '/')
+        return path;
+    while (rest[0] == '.' && rest[1] == '/')
+        rest += 2;
+    WString absolute(workingDirectory);
+    if (absolute.at(absolute.length() - 1) != '/')
+        absolute.append("/");
+    absolute.append(rest);
+    return absolute;
+}
+
 int Launcher::navCode(ButtonMask mask)
 {
     switch (mask & BTN_DIRECTIONS) {
@@ -113,6 +134,14 @@ int Launcher::start(int argc, char** argv)
     const char* argv0 = (argc > 0 && argv) ? argv[0] : nullptr;
     m_programPath = argv0;
     m_baseDirectory = baseDirectoryFrom(argv0);
+    if (argv0) {
+        // The change into the application directory would cut a relative path off from the
+        // launcher's own files and from the program that a restart runs again.
+        char workingDirectory[PATH_MAX];
+        const char* cwd = getcwd(workingDirectory, sizeof(workingDirectory));
+        m_programPath = absoluteFrom(m_programPath, cwd);
+        m_baseDirectory = absoluteFrom(m_baseDirectory, cwd);
+    }
     printf("Basedir is %s\n", m_baseDirectory.printable());
 
     // Nothing can be shown without a screen.
@@ -126,12 +155,14 @@ void Launcher::loadConfigurationAndSkin()
 {
     ++m_loadCount;
     const WString skinDirectory = loadConfiguration();
-    if (!readSkin((skinDirectory + SKIN_FILE).printable()))
+    if (!readSkin((skinDirectory + SKIN_FILE).printable())) {
         printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
                skinDirectory.printable());
+        readFallbackSkin(skinDirectory);
+    }
 
     gConfig.dump();
-    if (chdir(APPLICATION_DIR) != 0) {
+    if (chdir(m_applicationDirectory.printable()) != 0) {
         // Not fatal: relative paths then resolve against the starting directory.
     }
     readKeyboardRate();
@@ -220,6 +251,19 @@ bool Launcher::readSkin(const char* path)
         }
     }
     return true;
+}
+
+bool Launcher::readFallbackSkin(const WString& failedDirectory)
+{
+    // A skin picked from a list but missing its file would otherwise blank every later start.
+    const WString fallback = m_baseDirectory + "skins/" + DEFAULT_SKIN + "/";
+    if (fallback == failedDirectory)
+        return false;
+    gConfig.setString("skindir", fallback);
+    if (readSkin((fallback + SKIN_FILE).printable()))
+        return true;
+    gConfig.setString("skindir", failedDirectory);
+    return false;
 }
 
 void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
@@ -370,8 +414,13 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         printf("Start: %s\n", m_programPath.printable());
         // execl replaces the process without flushing stdio.
         fflush(stdout);
-        if (!m_programPath.isAbsent())
-            execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        // Without a program path there is nothing to start again.
+        if (!m_programPath.isAbsent()) {
+            if (gRestartHook)
+                gRestartHook(m_programPath.text());
+            else
+                execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        }
     }
     return CONTINUE;
 }

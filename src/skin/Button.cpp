@@ -1,7 +1,6 @@
 // One page element: its statements, navigation actions and drawing of image, text, rect or list.
 #include "skin/Button.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "config/SkinObserver.h"
@@ -31,7 +30,7 @@ const int SELECTOR_ARGS = 4;
 
 int intArg(const WString::Array& args, int index)
 {
-    return atoi(args.at(index).printable());
+    return args.at(index).toInt();
 }
 
 // target = the action "select" slot, storage as if a two-word array were assigned.
@@ -144,11 +143,11 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
     return 1;
 }
 
-void Button::handleInput(WString::Array& action, int& nav)
+void Button::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
 {
     if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
                    nav == NAV_PAGE_DOWN))
-        m_list->handleInput(action, nav);
+        m_list->handleInput(action, nav, inserted);
     const WString::Array* words = nullptr;
     switch (nav) {
     case NAV_LEFT: words = &m_onLeft; break;

@@ -104,7 +104,7 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
     if (key == "BUTTON") {
         if (values.count() < 1)
             return nullptr;
-        m_parseSlot = atoi(values.at(0).printable());
+        m_parseSlot = values.at(0).toInt();
         if (observer)
             noteButtonStatement(*observer);
         taken = 1;
@@ -151,28 +151,34 @@ void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) co
 
 void Page::handleInput(WString::Array& action, int& nav)
 {
+    Config::InsertedMarks inserted;
     if (m_buttons[m_selected])
-        m_buttons[m_selected]->handleInput(action, nav);
+        m_buttons[m_selected]->handleInput(action, nav, &inserted);
     if (nav == BACK_NAV) {
         action = m_returnAction;
+        inserted.clear();
         nav = 0;
     }
     if (action.count() == 0)
         return;
     const WString& verb = action.at(0);
     if (verb == "exec" || verb == "config") {
-        exportListVariables(action);
+        exportListVariables(action, &inserted);
     } else if (verb == "select" && action.count() == 2) {
-        const int slot = atoi(action.at(1).printable());
+        const int slot = action.at(1).toInt();
         if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
             m_selected = slot;
     }
 }
 
-void Page::exportListVariables(WString::Array& action)
+void Page::exportListVariables(WString::Array& action, Config::InsertedMarks* inserted)
 {
     if (action.count() <= 2)
         return;
+    // What one pass puts in (a name, a directory) is never read again by a later pass.
+    Config::InsertedMarks ownMarks;
+    Config::InsertedMarks& marks = inserted ? *inserted : ownMarks;
+    marks.resize(action.count());
     for (int j = 0; j < SLOT_COUNT; j++) {
         if (!m_buttons[j] || !m_buttons[j]->list())
             continue;
@@ -187,11 +193,9 @@ void Page::exportListVariables(WString::Array& action)
         variables.setString(entryName.text(), entry);
         variables.setString(directoryName.text(), directory);
         variables.setString(pathName.text(), directory + entry);
-        for (int i = 1; i < action.count(); i++) {
-            WString expanded = variables.expand(action.at(i));
-            // Expansion can yield an absent text; the launcher prints words, so keep them present.
-            action.at(i) = expanded.isAbsent() ? WString("") : expanded;
-        }
+        // An absent word stays absent: the launch leaves its argument slot empty.
+        for (int i = 1; i < action.count(); i++)
+            action.at(i) = variables.expandMarked(action.at(i), marks[i]);
     }
 }
 
