@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/SkinChecker.h"
+#include "check/SkinChecker.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "config/ConfigReader.h"
+#include "config/SkinObserver.h"
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
 #include "core/Input.h"
-#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
 #include "skin/Page.h"
@@ -156,19 +156,19 @@ bool Launcher::readSkin(const char* path)
     if (!reader.isOpen())
         return false;
 
-    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    SkinObserver* observer = SkinObserver::observer();
     int parsePage = -1;
     WString key;
     WString::Array values;
     while (reader.next(key, values)) {
-        if (diagnostics) {
-            diagnostics->beginStatement(path, reader.lineNumber());
-            diagnostics->checkRawValues(values);
+        if (observer) {
+            observer->beginStatement(path, reader.lineNumber());
+            observer->checkRawValues(values);
         }
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
-        if (diagnostics)
-            noteSkinStatement(*diagnostics, key, values, parsePage);
+        if (observer)
+            noteSkinStatement(*observer, key, values, parsePage);
 
         if (key == "PAGE" && values.count() == 1) {
             parsePage = toInt(values.at(0));
@@ -187,28 +187,28 @@ bool Launcher::readSkin(const char* path)
     return true;
 }
 
-void Launcher::noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
                                  const WString::Array& values, int parsePage)
 {
     const int count = values.count();
     if (key == "PAGE" && count == 1) {
         const int page = toInt(values.at(0));
         if (!isPageIndex(page)) {
-            diagnostics.report("PAGE=%s is outside 0..127: the statements after it are dropped "
+            observer.report("PAGE=%s is outside 0..127: the statements after it are dropped "
                                "until the next PAGE",
                                values.at(0).printable());
             return;
         }
-        diagnostics.setPage(page);
-        diagnostics.noteFirstField("PAGE");
+        observer.setPage(page);
+        observer.noteFirstField("PAGE");
         return;
     }
     if (key == "STARTPAGE" && count == 1) {
         if (!isPageIndex(toInt(values.at(0))))
-            diagnostics.report("STARTPAGE=%s is outside 0..127 and is ignored",
+            observer.report("STARTPAGE=%s is outside 0..127 and is ignored",
                                values.at(0).printable());
         else
-            diagnostics.noteField("STARTPAGE");
+            observer.noteField("STARTPAGE");
         return;
     }
     if (key == "VARIABLE" && count > 1)
@@ -218,18 +218,18 @@ void Launcher::noteSkinStatement(SkinDiagnostics& diagnostics, const WString& ke
     const bool toPage = isPageIndex(parsePage);
     const char* fate = toPage ? "goes to the page as an ordinary statement" : "is dropped";
     if (key == "PAGE" || key == "STARTPAGE") {
-        diagnostics.report("%s with %d values is not a page number (it takes exactly 1) and %s",
+        observer.report("%s with %d values is not a page number (it takes exactly 1) and %s",
                            key.printable(), count, fate);
     } else if (key == "VARIABLE") {
-        diagnostics.report("VARIABLE with %d value defines nothing (it takes a name and at least "
+        observer.report("VARIABLE with %d value defines nothing (it takes a name and at least "
                            "one value) and %s",
                            count, fate);
     } else if (parsePage == -1) {
-        diagnostics.report("%s is dropped: it comes before the first PAGE", key.printable());
+        observer.report("%s is dropped: it comes before the first PAGE", key.printable());
     }
     // A PAGE outside the table was reported where it stands, once for all it drops.
     if (toPage)
-        diagnostics.setPage(parsePage);
+        observer.setPage(parsePage);
 }
 
 void Launcher::readKeyboardRate()

@@ -5,7 +5,7 @@
 #include "text/WString.h"
 
 class Page;
-class SkinDiagnostics;
+class SkinObserver;
 
 class Launcher {
 public:
@@ -67,7 +67,7 @@ public:
     void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
 
 private:
-    static void noteSkinStatement(SkinDiagnostics& diagnostics, const WString& key,
+    static void noteSkinStatement(SkinObserver& observer, const WString& key,
                                   const WString::Array& values, int parsePage);
 
     Page* m_pages;

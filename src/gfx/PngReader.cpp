@@ -12,7 +12,7 @@
 #include <string>
 
 #include "config/InputFile.h"
-#include "core/SkinDiagnostics.h"
+#include "config/SkinObserver.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ char sReadBuffer[1 << 16];
 void onPngError(png_structp png, png_const_charp message)
 {
     fprintf(stderr, "libpng error: %s\n", message);
-    if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-        diagnostics->noteImageError(std::string("libpng error: ") + message);
+    if (SkinObserver* observer = SkinObserver::observer())
+        observer->noteImageError(std::string("libpng error: ") + message);
     longjmp(png_jmpbuf(png), 1);
 }
 
@@ -86,8 +86,8 @@ bool decode()
     png_get_IHDR(sPng, sInfo, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
     // Checked in 64 bits so that a forged header cannot wrap the product.
     if (width == 0 || height == 0 || (unsigned long long)width * height > (unsigned long long)MAX_PNG_PIXELS) {
-        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-            diagnostics->noteImageError("is too large (" + std::to_string(width) + "x" +
+        if (SkinObserver* observer = SkinObserver::observer())
+            observer->noteImageError("is too large (" + std::to_string(width) + "x" +
                                         std::to_string(height) + " pixels; at most " +
                                         std::to_string(MAX_PNG_PIXELS) + ")");
         return false;
@@ -163,8 +163,8 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
     // A FIFO or device named as an image must not stall the launcher.
     sFile = openRegularFile(path);
     if (!sFile) {
-        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-            diagnostics->noteImageError(whyNotOpened(path));
+        if (SkinObserver* observer = SkinObserver::observer())
+            observer->noteImageError(whyNotOpened(path));
         return false;
     }
 
@@ -173,8 +173,8 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
     png_byte signature[SIGNATURE_BYTES];
     if (fread(signature, 1, SIGNATURE_BYTES, sFile) != SIGNATURE_BYTES
         || png_sig_cmp(signature, 0, SIGNATURE_BYTES) != 0) {
-        if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-            diagnostics->noteImageError("is not a PNG file");
+        if (SkinObserver* observer = SkinObserver::observer())
+            observer->noteImageError("is not a PNG file");
         releaseDecoder();
         return false;
     }

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <utility>
 
+#include "config/SkinObserver.h"
 #include "core/Globals.h"
-#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
 #include "skin/FileList.h"
-#include "skin/Page.h"
+#include "skin/parseColour.h"
 
 namespace {
 
@@ -63,41 +63,41 @@ Button::~Button()
 int Button::parseStatement(const WString& key, const WString::Array& values)
 {
     const int taken = takeStatement(key, values, nullptr);
-    if (SkinDiagnostics* diagnostics = SkinDiagnostics::observer())
-        noteStatement(*diagnostics, key, values, taken);
+    if (SkinObserver* observer = SkinObserver::observer())
+        noteStatement(*observer, key, values, taken);
     return taken;
 }
 
 int Button::parseStatement(const WString& key, WString::Array&& values)
 {
-    // The diagnostics read the values after the statement is taken, so they keep theirs.
-    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
-    const int taken = takeStatement(key, values, diagnostics ? nullptr : &values);
-    if (diagnostics)
-        noteStatement(*diagnostics, key, values, taken);
+    // The observer reads the values after the statement is taken, so they keep theirs.
+    SkinObserver* observer = SkinObserver::observer();
+    const int taken = takeStatement(key, values, observer ? nullptr : &values);
+    if (observer)
+        noteStatement(*observer, key, values, taken);
     return taken;
 }
 
-void Button::noteStatement(SkinDiagnostics& diagnostics, const WString& key,
+void Button::noteStatement(SkinObserver& observer, const WString& key,
                            const WString::Array& values, int taken) const
 {
     if (!taken) {
-        diagnostics.report("unknown keyword \"%s\" in a button (page %d, slot %d)", key.printable(),
-                           diagnostics.page(), diagnostics.slot());
+        observer.report("unknown keyword \"%s\" in a button (page %d, slot %d)", key.printable(),
+                           observer.page(), observer.slot());
         return;
     }
     if (key == "NAVIGATION") {
         const char* directions[NAVIGATION_TARGETS] = {"LEFT", "RIGHT", "UP", "DOWN"};
         for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
-            diagnostics.noteField(directions[i]);
+            observer.noteField(directions[i]);
         if (values.count() > NAVIGATION_TARGETS)
-            diagnostics.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
+            observer.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
                                "not %d: the ones after the fourth are ignored",
                                values.count());
     } else if (key == "OPTIONS") {
-        diagnostics.noteField(std::string("OPTIONS ") + values.at(0).printable());
+        observer.noteField(std::string("OPTIONS ") + values.at(0).printable());
     } else {
-        diagnostics.noteField(key.printable());
+        observer.noteField(key.printable());
     }
 }
 

@@ -6,7 +6,7 @@
 
 class DLImage;
 class FileList;
-class SkinDiagnostics;
+class SkinObserver;
 
 class Button {
 public:
@@ -36,7 +36,7 @@ public:
 private:
     // takeFrom is null, or values itself when its texts may be handed over.
     int takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom);
-    void noteStatement(SkinDiagnostics& diagnostics, const WString& key,
+    void noteStatement(SkinObserver& observer, const WString& key,
                        const WString::Array& values, int taken) const;
 
     WString m_type;

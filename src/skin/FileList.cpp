@@ -13,10 +13,10 @@
 
 #include "config/Config.h"
 #include "config/ConfigReader.h"
+#include "config/SkinObserver.h"
 #include "core/Globals.h"
-#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
-#include "skin/Page.h"
+#include "skin/parseColour.h"
 
 namespace {
 
@@ -315,20 +315,20 @@ bool FileList::readDat(const WString& cwd, WString& directory, WString::Array& a
     ConfigReader dat(path.printable());
     if (!dat.isOpen())
         return false;
-    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    SkinObserver* observer = SkinObserver::observer();
     directory = cwd;
     WString key;
     WString::Array values;
     while (dat.next(key, values)) {
-        if (diagnostics)
-            diagnostics->beginStatement(path.printable(), dat.lineNumber());
+        if (observer)
+            observer->beginStatement(path.printable(), dat.lineNumber());
         if (key == "FILTER") {
             filters = values;
         } else if (key == "DIRECTORY") {
             if (values.count() > 0)
                 directory = values.at(0).replace("%cwd%", cwd.printable());
-            if (diagnostics && values.count() > 1)
-                diagnostics->report("DIRECTORY takes one path, not %d values: the ones after "
+            if (observer && values.count() > 1)
+                observer->report("DIRECTORY takes one path, not %d values: the ones after "
                                     "the first are ignored",
                                     values.count());
         } else if (key == "ACTION") {
@@ -336,12 +336,12 @@ bool FileList::readDat(const WString& cwd, WString& directory, WString::Array& a
         } else if (key == "SPEED") {
             speed = values;
         } else {
-            if (diagnostics)
-                diagnostics->report("unknown keyword \"%s\" in Trevandel.dat", key.printable());
+            if (observer)
+                observer->report("unknown keyword \"%s\" in Trevandel.dat", key.printable());
             continue;
         }
-        if (diagnostics)
-            diagnostics->noteField(key.printable());
+        if (observer)
+            observer->noteField(key.printable());
     }
     return true;
 }

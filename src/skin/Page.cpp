@@ -6,28 +6,20 @@
 #include <utility>
 
 #include "config/Config.h"
+#include "config/SkinObserver.h"
 #include "core/Globals.h"
-#include "core/SkinDiagnostics.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
+#include "skin/parseColour.h"
 
 namespace {
 
-// Colour given to any text that is not exactly six characters long.
-const uint16_t BAD_COLOUR = 0xD431;
-const int COLOUR_TEXT_LENGTH = 6;
 // Gradient rows are weighted over 239 steps, so row 239 is exactly the bottom colour.
 const int GRADIENT_STEPS = 239;
 const int BACK_NAV = 6;
 const int IMAGE_DEPTH = 15;
-
-long hexField(const char* text)
-{
-    char field[3] = {text[0], text[1], '\0'};
-    return strtol(field, nullptr, 16);
-}
 
 void fillScreen(uint16_t pixel)
 {
@@ -66,14 +58,6 @@ WString::Array dropFirst(const WString::Array& values)
 
 } // namespace
 
-uint16_t parseColour(const WString& text)
-{
-    if (text.isAbsent() || text.length() != COLOUR_TEXT_LENGTH)
-        return BAD_COLOUR;
-    const char* t = text.text();
-    return Video::pixelFromRgb(hexField(t), hexField(t + 2), hexField(t + 4));
-}
-
 Page::Page()
     : m_prepared(0), m_backgroundImage(nullptr), m_selected(0), m_parseSlot(-1)
 {
@@ -105,15 +89,15 @@ int Page::parseStatement(const WString& key, WString::Array&& values)
 
 Button* Page::routeStatement(const WString& key, const WString::Array& values, int& taken)
 {
-    SkinDiagnostics* diagnostics = SkinDiagnostics::observer();
+    SkinObserver* observer = SkinObserver::observer();
     taken = 0;
     if (key == "BACKGROUND") {
         if (values.count() < 1)
             return nullptr;
         m_backgroundType = values.at(0);
         m_backgroundArgs = dropFirst(values);
-        if (diagnostics)
-            diagnostics->noteField("BACKGROUND");
+        if (observer)
+            observer->noteField("BACKGROUND");
         taken = 1;
         return nullptr;
     }
@@ -121,48 +105,48 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
         if (values.count() < 1)
             return nullptr;
         m_parseSlot = atoi(values.at(0).printable());
-        if (diagnostics)
-            noteButtonStatement(*diagnostics);
+        if (observer)
+            noteButtonStatement(*observer);
         taken = 1;
         return nullptr;
     }
     if (key == "RETURN") {
         m_returnAction = values;
-        if (diagnostics)
-            diagnostics->noteField("RETURN");
+        if (observer)
+            observer->noteField("RETURN");
         taken = 1;
         return nullptr;
     }
     if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
-        if (diagnostics)
-            reportDroppedStatement(*diagnostics, key);
+        if (observer)
+            reportDroppedStatement(*observer, key);
         return nullptr;
     }
     if (!m_buttons[m_parseSlot])
         m_buttons[m_parseSlot] = new Button();
-    if (diagnostics)
-        diagnostics->setSlot(m_parseSlot);
+    if (observer)
+        observer->setSlot(m_parseSlot);
     return m_buttons[m_parseSlot];
 }
 
-void Page::noteButtonStatement(SkinDiagnostics& diagnostics) const
+void Page::noteButtonStatement(SkinObserver& observer) const
 {
     if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
-        diagnostics.report("BUTTON=%d is outside 0..63: the statements after it are dropped "
+        observer.report("BUTTON=%d is outside 0..63: the statements after it are dropped "
                            "until the next BUTTON",
                            m_parseSlot);
         return;
     }
-    diagnostics.setSlot(m_parseSlot);
-    diagnostics.noteFirstField("BUTTON");
+    observer.setSlot(m_parseSlot);
+    observer.noteFirstField("BUTTON");
 }
 
-void Page::reportDroppedStatement(SkinDiagnostics& diagnostics, const WString& key) const
+void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) const
 {
     // A BUTTON outside the slots was reported where it stands, once for all it drops.
     if (m_parseSlot == -1)
-        diagnostics.report("%s is dropped: it comes before the first BUTTON of page %d",
-                           key.printable(), diagnostics.page());
+        observer.report("%s is dropped: it comes before the first BUTTON of page %d",
+                           key.printable(), observer.page());
 }
 
 void Page::handleInput(WString::Array& action, int& nav)

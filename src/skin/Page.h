@@ -1,16 +1,11 @@
 // One screen of the skin: a background and up to 64 buttons, one of them selected.
 #pragma once
 
-#include <cstdint>
-
 #include "text/WString.h"
 
 class Button;
 class DLImage;
-class SkinDiagnostics;
-
-// Six hex digits RRGGBB to a screen pixel; anything else gives 0xD431.
-uint16_t parseColour(const WString& text);
+class SkinObserver;
 
 class Page {
 public:
@@ -42,8 +37,8 @@ private:
     // The page's own statements; any other goes to the button of the current slot, or to null.
     Button* routeStatement(const WString& key, const WString::Array& values, int& taken);
     void drawBackground();
-    void noteButtonStatement(SkinDiagnostics& diagnostics) const;
-    void reportDroppedStatement(SkinDiagnostics& diagnostics, const WString& key) const;
+    void noteButtonStatement(SkinObserver& observer) const;
+    void reportDroppedStatement(SkinObserver& observer, const WString& key) const;
 
     Button* m_buttons[SLOT_COUNT];
     WString m_backgroundType;

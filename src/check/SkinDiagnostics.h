@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "config/SkinObserver.h"
 #include "text/WString.h"
 
-class SkinDiagnostics {
+class SkinDiagnostics final : public SkinObserver {
 public:
     struct Problem {
         std::string file;
@@ -22,33 +23,28 @@ public:
 
     SkinDiagnostics();
 
-    // Null in the launcher: every hook tests this first, so an unattached run does nothing more.
-    static SkinDiagnostics* observer() { return s_observer; }
-    static void attach(SkinDiagnostics* diagnostics) { s_observer = diagnostics; }
-
     // Files are named relative to this directory in reports.
     void setBaseDirectory(const WString& base) { m_base = base.printable(); }
     std::string displayName(const char* path) const;
 
     // A statement of path at line starts; it belongs to no page or slot until told otherwise.
-    void beginStatement(const char* path, int line);
+    void beginStatement(const char* path, int line) override;
     // The raw values of a skin statement, before expansion: an odd "%" drops text.
-    void checkRawValues(const WString::Array& values);
-    void setPage(int page) { m_page = page; }
-    void setSlot(int slot) { m_slot = slot; }
-    int page() const { return m_page; }
-    int slot() const { return m_slot; }
+    void checkRawValues(const WString::Array& values) override;
+    void setPage(int page) override { m_page = page; }
+    void setSlot(int slot) override { m_slot = slot; }
+    int page() const override { return m_page; }
+    int slot() const override { return m_slot; }
 
     // The current statement set field of the current page and slot (a later one replaces it).
-    void noteField(const std::string& field);
+    void noteField(const std::string& field) override;
     // Like noteField, but the first statement to set field keeps it.
-    void noteFirstField(const std::string& field);
+    void noteFirstField(const std::string& field) override;
     bool fieldLocation(const std::string& file, int page, int slot, const std::string& field,
                        Location& where) const;
 
-    // A problem with the current statement; only the first one per statement is kept, since
+    // Of the problems reported with the current statement only the first is kept, since
     // whatever follows from it (a dropped statement reaching a button) adds nothing.
-    void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void reportAt(const std::string& file, int line, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
     const std::vector<Problem>& problems() const { return m_problems; }
@@ -56,14 +52,14 @@ public:
     std::vector<Problem> sortedProblems() const;
 
     // Why the image decoder refused the last file; emptied by taking it.
-    void noteImageError(const std::string& reason) { m_imageError = reason; }
+    void noteImageError(const std::string& reason) override { m_imageError = reason; }
     std::string takeImageError();
 
 private:
+    void reportStatement(const std::string& message) override;
     static std::string fieldKey(const std::string& file, int page, int slot, const std::string& field);
     void add(const std::string& file, int line, const char* format, va_list args);
 
-    static SkinDiagnostics* s_observer;
     std::string m_base;
     std::string m_file;
     int m_line;

@@ -1,10 +1,8 @@
 // Collects the statements and problems the launcher reports while a checker is attached.
-#include "core/SkinDiagnostics.h"
+#include "check/SkinDiagnostics.h"
 
 #include <algorithm>
 #include <cstdio>
-
-SkinDiagnostics* SkinDiagnostics::s_observer = nullptr;
 
 SkinDiagnostics::SkinDiagnostics()
     : m_line(0), m_page(-1), m_slot(-1), m_statementReported(false)
@@ -78,15 +76,12 @@ void SkinDiagnostics::add(const std::string& file, int line, const char* format,
     m_problems.push_back(Problem{file, line, buffer});
 }
 
-void SkinDiagnostics::report(const char* format, ...)
+void SkinDiagnostics::reportStatement(const std::string& message)
 {
     if (m_statementReported)
         return;
     m_statementReported = true;
-    va_list args;
-    va_start(args, format);
-    add(m_file, m_line, format, args);
-    va_end(args);
+    m_problems.push_back(Problem{m_file, m_line, message});
 }
 
 void SkinDiagnostics::reportAt(const std::string& file, int line, const char* format, ...)

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "check/SkinChecker.h"
+#include "check/SkinDiagnostics.h"
 #include "core/Globals.h"
-#include "core/SkinChecker.h"
-#include "core/SkinDiagnostics.h"
 
 namespace {
 

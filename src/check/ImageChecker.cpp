@@ -1,0 +1,70 @@
+// Decodes each image a skin names with the launcher's own reader; reports refusals and overhangs.
+#include "check/ImageChecker.h"
+
+#include "check/CheckSupport.h"
+#include "core/Video.h"
+#include "gfx/DLImage.h"
+
+using namespace check;
+
+namespace {
+
+const int IMAGE_DEPTH = 15;
+
+} // namespace
+
+ImageChecker::ImageChecker(SkinDiagnostics& diagnostics) : m_diagnostics(diagnostics) {}
+
+const ImageChecker::Image& ImageChecker::image(const std::string& path, bool keepAlpha)
+{
+    const std::string key = path + (keepAlpha ? "\n1" : "\n0");
+    auto found = m_images.find(key);
+    if (found != m_images.end())
+        return found->second;
+    // Decoded with the launcher's own reader, so its reason for refusing a file is the one told.
+    m_diagnostics.takeImageError();
+    DLImage decoded;
+    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha), 0, 0, ""};
+    if (result.loaded) {
+        result.width = decoded.width();
+        result.height = decoded.height();
+    } else {
+        result.reason = m_diagnostics.takeImageError();
+        if (result.reason.empty())
+            result.reason = "cannot be decoded";
+    }
+    return m_images.emplace(key, result).first->second;
+}
+
+void ImageChecker::checkImagePath(const WString& path, const SkinDiagnostics::Location& where,
+                                  bool keepAlpha, int x, int y, bool placed)
+{
+    const std::string file = path.printable();
+    if (file.empty() || file[0] != '/') {
+        m_diagnostics.reportAt(where.file, where.line,
+                               "image \"%s\" is relative: the launcher looks for it below %s; "
+                               "start it with %%skindir%%",
+                               file.c_str(), WORKING_DIRECTORY);
+        return;
+    }
+    const std::string shown = m_diagnostics.displayName(file.c_str());
+    const Image& decoded = image(file, keepAlpha);
+    if (!decoded.loaded) {
+        m_diagnostics.reportAt(where.file, where.line, "image %s %s", shown.c_str(),
+                               decoded.reason.c_str());
+        return;
+    }
+    if (!placed)
+        return;
+    const int right = x + decoded.width;
+    const int bottom = y + decoded.height;
+    if (x >= Video::WIDTH || y >= Video::HEIGHT || right <= 0 || bottom <= 0)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "image %s (%dx%d) at (%d,%d) lies wholly off the 320x240 screen",
+                               shown.c_str(), decoded.width, decoded.height, x, y);
+    else if (x < 0 || y < 0 || right > Video::WIDTH || bottom > Video::HEIGHT)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "image %s (%dx%d) at (%d,%d) reaches off the 320x240 screen and is "
+                               "cut",
+                               shown.c_str(), decoded.width, decoded.height, x, y);
+}

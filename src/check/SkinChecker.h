@@ -1,0 +1,35 @@
+// Loads an application directory's configuration and skin as the launcher does and lists mistakes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/SkinDiagnostics.h"
+#include "text/WString.h"
+
+class Launcher;
+
+class SkinChecker {
+public:
+    typedef SkinDiagnostics::Problem Problem;
+
+    // appDirectory holds Trevandel.cfg, the font sheet and skins/, as beside the launcher.
+    explicit SkinChecker(const std::string& appDirectory);
+
+    // Loads and checks everything; the problems sorted by file and line. Needs no display.
+    std::vector<Problem> run();
+
+    // "file:line: message", or "file: message" for a problem with the file as a whole.
+    static std::string formatProblem(const Problem& problem);
+    // "no problems found", "1 problem in FILE", "N problems in FILE" or "N problems in K files".
+    static std::string summary(const std::vector<Problem>& problems);
+
+private:
+    // Pages not reached from the start page by any page action.
+    void checkReachability(Launcher& launcher);
+
+    std::string m_appDirectory;
+    std::string m_base;
+    std::string m_skinFile;
+    SkinDiagnostics m_diagnostics;
+};
