@@ -18,6 +18,7 @@
 #include "skin/Button.h"
 #include "skin/FileList.h"
 #include "skin/Page.h"
+#include "skin/parseColour.h"
 
 namespace {
 

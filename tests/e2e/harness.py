@@ -324,7 +324,7 @@ class Screen:
 
 
 def png_pixels(path):
-    """Decodes an 8-bit RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
+    """Decodes an 8-bit grey, RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
     with open(path, "rb") as f:
         data = f.read()
     pos, idat = 8, b""
@@ -336,8 +336,8 @@ def png_pixels(path):
         elif kind == b"IDAT":
             idat += body
         pos += 12 + length
-    assert depth == 8 and colour in (2, 6), "unexpected PNG format in %s" % path
-    channels = 4 if colour == 6 else 3
+    assert depth == 8 and colour in (0, 2, 6), "unexpected PNG format in %s" % path
+    channels = {0: 1, 2: 3, 6: 4}[colour]
     raw, stride = zlib.decompress(idat), width * channels
     rows, prev, at = [], bytearray(stride), 0
     for _ in range(height):
@@ -357,7 +357,10 @@ def png_pixels(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
+        if channels == 1:
+            rows.append([(v, v, v) for v in line])
+        else:
+            rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
         prev = line
     return rows
 
