@@ -9,6 +9,7 @@
 
 #include "core/ButtonMask.h"
 #include "core/Launcher.h"
+#include "core/ScratchConfig.h"
 #include "core/Video.h"
 
 namespace {
@@ -28,10 +29,12 @@ const KeyName KEYS[] = {
 void usage()
 {
     fprintf(stderr,
-            "usage: trevandel-shot [--app DIR] [--page N] [--double] [--out FILE] [KEY...]\n"
+            "usage: trevandel-shot [--app DIR] [--page N] [--double] [--save] [--out FILE] [KEY...]\n"
             "  Starts the launcher from DIR (default: this program's directory) without a display,\n"
             "  shows page N (default: the skin's start page), presses each KEY in turn and writes\n"
             "  the frame on screen as a 320x240 PNG (640x480 with --double) to FILE (default shot.png).\n"
+            "  A config action changes a scratch copy of Trevandel.cfg, which the rest of the run\n"
+            "  reads as a restarted launcher would; with --save it rewrites DIR's Trevandel.cfg.\n"
             "  Keys: up down left right push start select l r a b x y voldown volup.\n");
 }
 
@@ -95,6 +98,7 @@ int main(int argc, char** argv)
     std::string out = "shot.png";
     int page = -1;
     int scale = 1;
+    bool save = false;
     std::vector<ButtonMask> keys;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
@@ -106,6 +110,8 @@ int main(int argc, char** argv)
             out = argv[++i];
         } else if (arg == "--double") {
             scale = 2;
+        } else if (arg == "--save") {
+            save = true;
         } else if (arg == "--help" || arg == "-h") {
             usage();
             return 0;
@@ -125,9 +131,18 @@ int main(int argc, char** argv)
     std::string launcherPath = app + "/trevandel";
     char* launcherArgv[] = {&launcherPath[0], nullptr};
     static Launcher launcher;
+    ScratchConfig scratch;
+    if (!save) {
+        const std::string config = app + "/" + Launcher::CONFIG_FILE;
+        if (!scratch.create(config.c_str())) {
+            fprintf(stderr, "trevandel-shot: could not make a scratch copy of %s\n", config.c_str());
+            return 1;
+        }
+        scratch.attach(launcher);
+    }
     if (launcher.start(1, launcherArgv) != 0)
         return 1;
-    // A "config" key here saves the change but must not replace this process.
+    // With --save a "config" key saves the change but must not replace this process.
     launcher.setProgramPath(nullptr);
     if (page >= 0)
         launcher.setCurrentPage(page);

@@ -11,6 +11,8 @@ public:
     Battery& operator=(const Battery&) = delete;
 
     int read();
+    // The counter starts again from 0, as in a freshly started process.
+    void reset() { m_counter = 0; }
 
 private:
     FILE* m_file;

@@ -14,6 +14,7 @@
 #include "core/Input.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
+#include "skin/CpuClock.h"
 #include "skin/Page.h"
 
 namespace {
@@ -40,6 +41,9 @@ int toInt(const WString& text)
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
+    , m_restartInPlace(false)
+    , m_restartedInPlace(false)
+    , m_loadCount(0)
     , m_currentPage(0)
     , m_lastMask(START_MASK)
     , m_repeatCounter(0)
@@ -120,6 +124,7 @@ int Launcher::start(int argc, char** argv)
 
 void Launcher::loadConfigurationAndSkin()
 {
+    ++m_loadCount;
     const WString skinDirectory = loadConfiguration();
     if (!readSkin((skinDirectory + SKIN_FILE).printable()))
         printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
@@ -136,7 +141,7 @@ WString Launcher::loadConfiguration()
 {
     gFont.load((m_baseDirectory + FONT_FILE).printable());
 
-    WString configPath = m_baseDirectory + CONFIG_FILE;
+    WString configPath = configFile();
     gConfig.load(configPath.printable());
     if (!gConfig.isLoaded())
         printf("Could not load config in %s\n", configPath.printable());
@@ -147,6 +152,36 @@ WString Launcher::loadConfiguration()
     WString skinDirectory = m_baseDirectory + "skins/" + skinName + "/";
     gConfig.setString("skindir", skinDirectory);
     return skinDirectory;
+}
+
+WString Launcher::configFile() const
+{
+    if (m_configFile.isAbsent() || m_configFile.isEmpty())
+        return m_baseDirectory + CONFIG_FILE;
+    return m_configFile;
+}
+
+WString Launcher::newConfigFile() const
+{
+    if (m_configFile.isAbsent() || m_configFile.isEmpty())
+        return m_baseDirectory + NEW_CONFIG_FILE;
+    const int slash = m_configFile.findLastChar('/');
+    return (slash < 0 ? WString("") : m_configFile.left(slash + 1)) + NEW_CONFIG_FILE;
+}
+
+void Launcher::reload()
+{
+    // Pages first: their buttons point into the image cache.
+    delete[] m_pages;
+    m_pages = new Page[PAGE_COUNT];
+    m_currentPage = 0;
+    gImageCache.clear();
+    gFont.clear();
+    gConfig.clear();
+    gBattery.reset();
+    gCpuClock = CpuClock();
+    Input::reset();
+    loadConfigurationAndSkin();
 }
 
 bool Launcher::readSkin(const char* path)
@@ -281,6 +316,7 @@ Launcher::Step Launcher::handleMask(ButtonMask mask)
 {
     if ((mask & BTN_QUIT) == BTN_QUIT)
         return QUIT;
+    m_restartedInPlace = false;
 
     WString::Array action;
     int nav = navCode(mask);
@@ -288,14 +324,22 @@ Launcher::Step Launcher::handleMask(ButtonMask mask)
         m_pages[m_currentPage].handleInput(action, nav);
     if (action.count() > 0 && dispatch(action) == QUIT)
         return QUIT;
+    if (m_restartedInPlace) {
+        m_restartedInPlace = false;
+        return CONTINUE;
+    }
+    drawFrame();
+    return CONTINUE;
+}
 
+void Launcher::drawFrame()
+{
     m_pages[m_currentPage].draw();
     Video::flip();
 
     WString::Array speed;
     if (gConfig.get("SPEED_MENU", speed))
         gCpuClock.apply(speed);
-    return CONTINUE;
 }
 
 Launcher::Step Launcher::dispatch(WString::Array& action)
@@ -317,8 +361,12 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         WString key = action.at(1);
         action.takeAt(0);
         action.takeAt(0);
-        saveConfigChange((m_baseDirectory + CONFIG_FILE).printable(),
-                         (m_baseDirectory + NEW_CONFIG_FILE).printable(), key, action);
+        saveConfigChange(configFile().printable(), newConfigFile().printable(), key, action);
+        if (m_restartInPlace) {
+            reload();
+            m_restartedInPlace = true;
+            return CONTINUE;
+        }
         printf("Start: %s\n", m_programPath.printable());
         // execl replaces the process without flushing stdio.
         fflush(stdout);

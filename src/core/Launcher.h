@@ -49,6 +49,13 @@ public:
     Step handleMask(ButtonMask mask);
     // Carries out an action; QUIT for "quit".
     Step dispatch(WString::Array& action);
+    // Draws the current page and shows it, as every handled turn ends.
+    void drawFrame();
+    // Everything a fresh start holds, dropped and read again from the files: pages, images, font,
+    // configuration and skin; the start page is shown next, as after a restart.
+    void reload();
+    // Start-up and every reload count one load, so a tool can tell that a config action reloaded.
+    unsigned loadCount() const { return m_loadCount; }
 
     Page& page(int index);
     int currentPage() const { return m_currentPage; }
@@ -66,13 +73,30 @@ public:
 
     void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
 
+    // Where the configuration is read from and where a config action saves: the base
+    // directory's Trevandel.cfg unless a tool points it at a scratch copy (ScratchConfig).
+    void setConfigFile(const WString& path) { m_configFile = path; }
+    WString configFile() const;
+    // A config action normally replaces the process with a fresh launcher; in place, the
+    // launcher reloads itself instead and the next turn draws the start page.
+    void setRestartInPlace(bool inPlace) { m_restartInPlace = inPlace; }
+
 private:
     static void noteSkinStatement(SkinObserver& observer, const WString& key,
                                   const WString::Array& values, int parsePage);
 
+    // The new file a save writes first, beside the configuration file.
+    WString newConfigFile() const;
+
     Page* m_pages;
     WString m_baseDirectory;
     WString m_programPath;
+    WString m_configFile;
+    bool m_restartInPlace;
+    // Set by an in-place restart: the turn that caused it draws nothing, as the process it
+    // stands for would have ended there.
+    bool m_restartedInPlace;
+    unsigned m_loadCount;
     int m_currentPage;
     unsigned m_lastMask;
     unsigned m_repeatCounter;

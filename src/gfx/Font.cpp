@@ -103,7 +103,7 @@ void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, cons
 
 } // namespace
 
-Font::Font() : m_image(nullptr), m_lineHeight(0), m_colour(0xFFFF)
+Font::Font() : m_image(nullptr), m_lineHeight(0), m_colour(WHITE)
 {
     memset(m_glyphStart, 0, sizeof(m_glyphStart));
     memset(m_glyphEnd, 0, sizeof(m_glyphEnd));
@@ -112,6 +112,16 @@ Font::Font() : m_image(nullptr), m_lineHeight(0), m_colour(0xFFFF)
 Font::~Font()
 {
     delete m_image;
+}
+
+void Font::clear()
+{
+    delete m_image;
+    m_image = nullptr;
+    m_lineHeight = 0;
+    m_colour = WHITE;
+    memset(m_glyphStart, 0, sizeof(m_glyphStart));
+    memset(m_glyphEnd, 0, sizeof(m_glyphEnd));
 }
 
 bool Font::load(const char* path)

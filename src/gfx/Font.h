@@ -13,6 +13,8 @@ public:
     Font& operator=(const Font&) = delete;
 
     bool load(const char* path);
+    // Back to the state before any load: no sheet, nothing drawn, white ink.
+    void clear();
     void setColour(uint16_t pixel) { m_colour = pixel; }
     uint16_t colour() const { return m_colour; }
     int lineHeight() const { return m_lineHeight; }
@@ -25,6 +27,8 @@ public:
     bool isLoaded() const { return m_image != nullptr; }
 
 private:
+    static const uint16_t WHITE = 0xFFFF;
+
     DLImage* m_image;
     int m_lineHeight;
     int m_glyphStart[128];

@@ -57,5 +57,35 @@ class ShotMatchesWindow(harness.LauncherTestCase):
         self.check(["right", "right", "b", "right", "down"])
 
 
+class ShotConfigAction(harness.LauncherTestCase):
+    """A config key in the shot goes into a scratch copy, which the rest of the run reads."""
+
+    CFG = b"// mine\r\nSKIN=red\r\n\r\nKEYBOARD_RATE=250,30"
+    RED, BLUE = 0xF800, 0x001F
+
+    def run_shot(self, extra):
+        app = self.make_app(skins={
+            "red": "PAGE=0\nBACKGROUND=color,FF0000\nBUTTON=0\nTYPE=rect,0,0,1,1,FF0000\n"
+                   "ACTION=config,SKIN,blue\n",
+            "blue": "PAGE=0\nBACKGROUND=color,0000FF\n"})
+        app.write_bytes("Trevandel.cfg", self.CFG)
+        shot = os.path.join(os.path.dirname(harness.Options.launcher), "trevandel-shot")
+        frame = shot_frame(shot, app.path, extra + ["b"])
+        with open(app.file("Trevandel.cfg"), "rb") as f:
+            return frame[(100, 100)], f.read(), sorted(os.listdir(app.path))
+
+    def test_scratch_by_default(self):
+        pixel, cfg, files = self.run_shot([])
+        self.assertEqual(pixel, self.BLUE, "the run goes on with the changed scratch copy")
+        self.assertEqual(cfg, self.CFG)
+        self.assertNotIn("Trevandel.newcfg", files)
+
+    def test_save_rewrites_the_settings(self):
+        pixel, cfg, _ = self.run_shot(["--save"])
+        self.assertEqual(cfg, b"// mine\nSKIN=blue\n\nKEYBOARD_RATE=250,30\n")
+        # As before --save existed: the file changes, the frame stays with the configuration read at start.
+        self.assertEqual(pixel, self.RED)
+
+
 if __name__ == "__main__":
     harness.main()
