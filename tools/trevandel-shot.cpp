@@ -105,7 +105,7 @@ int main(int argc, char** argv)
         if (arg == "--app" && i + 1 < argc) {
             app = argv[++i];
         } else if (arg == "--page" && i + 1 < argc) {
-            page = atoi(argv[++i]);
+            page = WString(argv[++i]).toInt();
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
         } else if (arg == "--double") {

@@ -84,7 +84,8 @@ void ActionChecker::checkAction(const WString::Array& words, const ActionContext
         if (!isSavableConfigKey(key)) {
             m_diagnostics.reportAt(file, where.line,
                                    "config key \"%s\" cannot be saved (empty, holding = or a line "
-                                   "break, or starting with a blank or //)",
+                                   "break, or blank or a // comment once its leading blanks are "
+                                   "trimmed)",
                                    key.printable());
             return;
         }

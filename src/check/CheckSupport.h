@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <string>
 
 #include "core/Launcher.h"
@@ -17,9 +16,10 @@ namespace check {
 // The folder the launcher runs programs in, and so resolves relative paths below.
 const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
 
+// Numbers are read as the launcher reads them, held at the int limits.
 inline int toInt(const WString& text)
 {
-    return atoi(text.printable());
+    return text.toInt();
 }
 
 inline bool isNumber(const WString& text)

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+ssize_t (*gReadAtHook)(int fd, void* buffer, size_t count, off_t offset) = nullptr;
+
 FILE* openRegularFile(const char* path)
 {
     if (!path)
@@ -85,7 +87,9 @@ ContentBlock InputFile::readContent()
     // A short read would hand out a truncated file as if it were whole.
     size_t got = 0;
     while (got < size) {
-        ssize_t n = pread(fd, buffer + got, size - got, static_cast<off_t>(got));
+        const off_t offset = static_cast<off_t>(got);
+        ssize_t n = gReadAtHook ? gReadAtHook(fd, buffer + got, size - got, offset)
+                                : pread(fd, buffer + got, size - got, offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

@@ -5,7 +5,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include <sys/types.h>
+
 #include "text/WString.h"
+
+// Test hook, null in the product: stands in for pread when the whole file is read, so a test
+// can make the read come back short or fail.
+extern ssize_t (*gReadAtHook)(int fd, void* buffer, size_t count, off_t offset);
 
 // Opens path for binary reading only when it is a regular file. A FIFO, device or directory
 // is refused (null) without blocking, so a hostile name cannot stall the launcher.

@@ -36,13 +36,30 @@ static bool holdsAnyOf(const WString& text, const char* bytes)
     return s && strpbrk(s, bytes) != nullptr;
 }
 
+static bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The key as the reader takes it from the written line: the line trim drops leading blanks.
+static WString readableKeyOf(const WString& key)
+{
+    WString readable = key;
+    readable.trimLeft();
+    readable.toUpper();
+    return readable;
+}
+
 bool isSavableConfigKey(const WString& key)
 {
     if (key.isEmpty() || holdsAnyOf(key, "\n\r="))
         return false;
-    char first = key.at(0);
-    bool comment = key.length() >= 2 && first == '/' && key.at(1) == '/';
-    return first != ' ' && first != '\t' && !comment;
+    // Leading blanks are trimmed off the written line; what is left must still be a key.
+    int first = 0;
+    while (first < key.length() && isBlank(key.at(first)))
+        first++;
+    bool comment = key.length() - first >= 2 && key.at(first) == '/' && key.at(first + 1) == '/';
+    return first < key.length() && !comment;
 }
 
 bool isSavableConfigValue(const WString& value)
@@ -50,29 +67,16 @@ bool isSavableConfigValue(const WString& value)
     return !holdsAnyOf(value, "\n\r\"");
 }
 
-// Values joined with ","; quotes keep a value whole when it holds a "," and keep blanks at its
-// ends, which the reader would otherwise trim off the end of the line.
+// Values joined with ",", as lookup and %KEY% join them on reading. The line trim would drop
+// blanks at the end of the last value, so only that last piece is quoted when it ends in one.
 static WString joinForFile(const WString::Array& values)
 {
-    WString joined;
-    for (int i = 0; i < values.count(); i++) {
-        const WString& value = values.at(i);
-        if (i > 0)
-            joined.append(",");
-        int length = value.length();
-        bool needsQuotes = value.findChar(',') >= 0 ||
-                           (length > 0 && (value.at(0) == ' ' || value.at(0) == '\t' ||
-                                           value.at(length - 1) == ' ' ||
-                                           value.at(length - 1) == '\t'));
-        if (needsQuotes) {
-            joined.append("\"");
-            joined.append(value);
-            joined.append("\"");
-        } else {
-            joined.append(value);
-        }
-    }
-    return joined;
+    WString joined = values.join(WString(","));
+    int length = joined.length();
+    if (length == 0 || !isBlank(joined.at(length - 1)))
+        return joined;
+    int lastStart = joined.findLastChar(',') + 1;
+    return joined.left(lastStart) + "\"" + joined.mid(lastStart) + "\"";
 }
 
 // The upper-cased key the reader would take from a trimmed line; absent for comments and
@@ -146,8 +150,7 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
     WString prefix = key + "=";
     int prefixLength = prefix.length();
     WString joined = joinForFile(values);
-    WString readKey = key;
-    readKey.toUpper();
+    WString readKey = readableKeyOf(key);
     bool written = false;
     // A kept line that reads as the same key (say "skin=" for "SKIN") after the last replaced
     // one would win on the next load; the statement then goes at the end as well.

@@ -8,9 +8,10 @@
 // so a test can stop the process at every point and check what is left on disk.
 extern void (*gSaveStepHook)(int step);
 
-// Whether a key, or one value, can be written into the file so that it reads back unchanged.
-// A key must not break the line, hold "=", start with blanks the reader would trim, or start a
-// comment; a value must not hold a line break or a double quote (the reader drops quotes).
+// Whether a key, or one value, can be written into the file so that it reads back. A key must
+// not break the line, hold "=", or be nothing but blanks or a comment once the reader has
+// trimmed its leading blanks; a value must not hold a line break or a double quote (the reader
+// drops quotes). Values are written joined with ",", so they read back as the same joined text.
 bool isSavableConfigKey(const WString& key);
 bool isSavableConfigValue(const WString& value);
 

@@ -31,12 +31,15 @@ bool isPageIndex(int index)
     return index >= 0 && index < Launcher::PAGE_COUNT;
 }
 
+// Beyond the int range a number is held at the limit, so it fails every range check.
 int toInt(const WString& text)
 {
-    return atoi(text.printable());
+    return text.toInt();
 }
 
 } // namespace
+
+void (*gRestartHook)(const char* path) = nullptr;
 
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
@@ -370,8 +373,13 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         printf("Start: %s\n", m_programPath.printable());
         // execl replaces the process without flushing stdio.
         fflush(stdout);
-        if (!m_programPath.isAbsent())
-            execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        // Without a program path there is nothing to start again.
+        if (!m_programPath.isAbsent()) {
+            if (gRestartHook)
+                gRestartHook(m_programPath.text());
+            else
+                execl(m_programPath.text(), m_programPath.text(), static_cast<char*>(nullptr));
+        }
     }
     return CONTINUE;
 }

@@ -7,6 +7,9 @@
 class Page;
 class SkinObserver;
 
+// Test hook, null in the product: takes the restart's place of execl, with the program path.
+extern void (*gRestartHook)(const char* path);
+
 class Launcher {
 public:
     static const int PAGE_COUNT = 128;

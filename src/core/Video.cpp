@@ -87,8 +87,10 @@ int Video::init()
         }
     }
     screen = gBuffers[0];
-    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return 1;
+    }
     gWindow = SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_DEPTH, SDL_SWSURFACE);
     if (!gWindow) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());

@@ -26,7 +26,7 @@ public:
     // The back buffer all drawing goes to: pixel (x, y) at screen[y * WIDTH + x].
     static uint16_t* screen;
 
-    // 0 on success; 1 when SDL or the video mode fails.
+    // 0 on success; 1, with the reason on standard error, when SDL or the video mode fails.
     static int init();
     // Shows the buffer being drawn into and switches drawing to the other one.
     static void flip();

@@ -3,7 +3,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "config/SkinObserver.h"
 #include "core/Video.h"
 
 #ifdef __SSE2__
@@ -68,6 +70,7 @@ void alphaOf(const unsigned char* samples, size_t count, uint8_t* out)
 struct Conversion {
     int depth = 0;
     bool keepAlpha = false;
+    size_t maxBytes = SIZE_MAX;
     int width = 0;
     int height = 0;
     int channels = 0;
@@ -77,7 +80,7 @@ struct Conversion {
     bool usable = false;
 };
 
-void beginConversion(void* context, int width, int height, int channels)
+bool beginConversion(void* context, int width, int height, int channels)
 {
     Conversion& c = *static_cast<Conversion*>(context);
     c.width = width;
@@ -85,12 +88,22 @@ void beginConversion(void* context, int width, int height, int channels)
     c.channels = channels;
     // An unusable depth or layout is refused only after the whole decode, like any other.
     if ((c.depth != 8 && c.depth != 15 && c.depth != 16) || (channels != 3 && channels != 4))
-        return;
+        return true;
+    const bool withAlpha = channels == 4 && c.keepAlpha;
+    const unsigned long long needed = DLImage::bytesFor(width, height, c.depth, withAlpha);
+    if (needed > c.maxBytes) {
+        if (SkinObserver* observer = SkinObserver::observer())
+            observer->noteImageError("needs " + std::to_string(needed) + " bytes decoded (" +
+                                        std::to_string(width) + "x" + std::to_string(height) +
+                                        "), more than the " + std::to_string(c.maxBytes) +
+                                        " left of the image budget");
+        return false;
+    }
     const size_t count = (size_t)width * (size_t)height;
     c.pixels = malloc(c.depth == 8 ? count : count * 2);
-    const bool withAlpha = channels == 4 && c.keepAlpha;
     c.alpha = withAlpha ? (uint8_t*)malloc(count) : nullptr;
     c.usable = c.pixels && (!withAlpha || c.alpha);
+    return true;
 }
 
 void convertRow(void* context, int y, const unsigned char* samples)
@@ -155,12 +168,29 @@ DLImage::~DLImage()
     free(m_alpha);
 }
 
-bool DLImage::loadPng(const char* path, int depth, bool keepAlpha)
+unsigned long long DLImage::bytesFor(int width, int height, int depth, bool withAlpha)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    const unsigned long long count = (unsigned long long)width * (unsigned long long)height;
+    return count * (depth == 8 ? 1 : 2) + (withAlpha ? count : 0);
+}
+
+size_t DLImage::bytes() const
+{
+    if (!m_pixels)
+        return 0;
+    // Never more than a decode could allocate, so it fits a size_t.
+    return (size_t)bytesFor(m_width, m_height, (int)m_depth, m_alpha != nullptr);
+}
+
+bool DLImage::loadPng(const char* path, int depth, bool keepAlpha, size_t maxBytes)
 {
     // Built aside and swapped in at the end, so a failed load leaves the image as it was.
     Conversion conversion;
     conversion.depth = depth;
     conversion.keepAlpha = keepAlpha;
+    conversion.maxBytes = maxBytes;
     const bool decoded = readPngRows(path, &conversion, beginConversion, convertRow);
     if (!decoded || !conversion.usable) {
         free(conversion.pixels);

@@ -1,6 +1,7 @@
 // A decoded image in the screen's 16-bit format (or 8-bit grey), with an optional alpha plane.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 class DLImage {
@@ -11,7 +12,12 @@ public:
     DLImage& operator=(const DLImage&) = delete;
 
     // depth 8 (grey), 15 or 16 (5-5-5 with bit 5 clear); keepAlpha keeps a 4th channel.
-    bool loadPng(const char* path, int depth, bool keepAlpha);
+    // An image that would take more than maxBytes (see bytes()) is refused from its header.
+    bool loadPng(const char* path, int depth, bool keepAlpha, size_t maxBytes = SIZE_MAX);
+    // What the pixels and the alpha plane take.
+    size_t bytes() const;
+    // What an image of that size and kind takes once loaded.
+    static unsigned long long bytesFor(int width, int height, int depth, bool withAlpha);
     int pixelAt(int x, int y) const;
     int alphaAt(int x, int y) const { return m_alpha ? m_alpha[x + y * m_width] : 255; }
     int width() const { return m_width; }

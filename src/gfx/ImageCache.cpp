@@ -9,7 +9,7 @@ namespace {
 const unsigned CACHE_BUCKETS = 31;
 }
 
-ImageCache::ImageCache() : m_images(CACHE_BUCKETS) {}
+ImageCache::ImageCache() : m_images(CACHE_BUCKETS), m_bytes(0) {}
 
 ImageCache::~ImageCache()
 {
@@ -27,6 +27,7 @@ void ImageCache::clear()
         delete image;
     }
     m_images.clear();
+    m_bytes = 0;
 }
 
 WString::Array ImageCache::paths() const
@@ -59,8 +60,10 @@ DLImage* ImageCache::get(const char* path, int depth, bool keepAlpha)
         gCpuClock.apply(speed);
 
     image = new DLImage;
-    if (image->loadPng(path, depth, keepAlpha)) {
+    // Refused from its header when it does not fit, so a refusal costs no decode.
+    if (image->loadPng(path, depth, keepAlpha, BUDGET_BYTES - m_bytes)) {
         m_images.set(path, image);
+        m_bytes += image->bytes();
         return image;
     }
     printf("Could not load image %s\n", path);

@@ -17,6 +17,17 @@
 namespace {
 
 const int SIGNATURE_BYTES = 8;
+// Only the chunks that decoding and the transforms below need are read: IHDR, PLTE, tRNS, IDAT
+// and IEND. No gamma, background or shift transform is asked for, so no other chunk can change a
+// pixel; skipping them all (text, sPLT, iCCP and unknown ones among them) means a chunk's claimed
+// length is never allocated, however large.
+const int EVERY_ANCILLARY_CHUNK = -1;
+// Caps what libpng may allocate for one chunk, should it handle one by its length after all. The
+// chunks kept need at most 768 bytes (a palette); 1 MiB lets real files with large skipped
+// chunks (an ICC profile, XMP text) pass without a warning.
+const png_alloc_size_t MAX_CHUNK_BYTES = 1024 * 1024;
+// libpng counts its cache from 1: a maximum of 1 keeps no ancillary chunk at all.
+const png_uint_32 NO_CACHED_CHUNKS = 1;
 
 // One load at a time. The state lives at file scope so that it survives libpng's
 // long jump back into runDecoder() unchanged and can always be released.
@@ -77,6 +88,11 @@ bool decode()
 {
     png_init_io(sPng, sFile);
     png_set_sig_bytes(sPng, SIGNATURE_BYTES);
+    png_set_keep_unknown_chunks(sPng, PNG_HANDLE_CHUNK_NEVER, nullptr, EVERY_ANCILLARY_CHUNK);
+    png_set_chunk_malloc_max(sPng, MAX_CHUNK_BYTES);
+    png_set_chunk_cache_max(sPng, NO_CACHED_CHUNKS);
+    // Neither side may exceed the pixel limit, so a forged header fails inside IHDR.
+    png_set_user_limits(sPng, (png_uint_32)MAX_PNG_PIXELS, (png_uint_32)MAX_PNG_PIXELS);
     png_read_info(sPng, sInfo);
 
     png_uint_32 width = 0;
@@ -110,12 +126,15 @@ bool decode()
     size_t rowBytes = png_get_rowbytes(sPng, sInfo);
     int channels = png_get_channels(sPng, sInfo);
 
+    // The caller may refuse the image now, before the rows cost anything.
+    if (sBegin && !sBegin(sRowContext, (int)width, (int)height, channels))
+        return false;
+
     if (sRow && passes == 1) {
         // One row at a time through a single row buffer, each handed out while it is hot.
         sImage = (unsigned char*)malloc(rowBytes);
         if (!sImage)
             png_error(sPng, "Visual PNG: out of memory");
-        sBegin(sRowContext, (int)width, (int)height, channels);
         for (png_uint_32 y = 0; y < height; y++) {
             png_read_row(sPng, sImage, nullptr);
             sRow(sRowContext, (int)y, sImage);
@@ -130,7 +149,6 @@ bool decode()
         png_read_image(sPng, sRows);
         if (sRow) {
             // Interlaced rows are complete only after the last pass.
-            sBegin(sRowContext, (int)width, (int)height, channels);
             for (png_uint_32 y = 0; y < height; y++)
                 sRow(sRowContext, (int)y, sRows[y]);
         }

@@ -1,7 +1,6 @@
 // One page element: its statements, navigation actions and drawing of image, text, rect or list.
 #include "skin/Button.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "config/SkinObserver.h"
@@ -31,7 +30,7 @@ const int SELECTOR_ARGS = 4;
 
 int intArg(const WString::Array& args, int index)
 {
-    return atoi(args.at(index).printable());
+    return args.at(index).toInt();
 }
 
 // target = the action "select" slot, storage as if a two-word array were assigned.

@@ -2,7 +2,6 @@
 #include "skin/CpuClock.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 CpuClock::CpuClock()
     : m_pll(-1)
@@ -27,9 +26,8 @@ int CpuClock::set(int pll, int prescaler, int mhz)
 int CpuClock::apply(const WString::Array& words)
 {
     if (words.count() == 3)
-        return set(atoi(words.at(1).printable()), atoi(words.at(2).printable()),
-                   atoi(words.at(0).printable()));
+        return set(words.at(1).toInt(), words.at(2).toInt(), words.at(0).toInt());
     if (words.count() == 1)
-        return set(m_pll, m_prescaler, atoi(words.at(0).printable()));
+        return set(m_pll, m_prescaler, words.at(0).toInt());
     return 0;
 }

@@ -105,8 +105,9 @@ void FileList::scan(const WString& directory, const WString::Array& endings, WSt
     DIR* dir = opendir(dirPath);
     if (dir) {
         const size_t dirLength = strlen(dirPath);
-        // Room for the directory, a name (at most NAME_MAX bytes), a "/" and the terminator.
-        std::vector<char> path(dirLength + NAME_MAX + 2);
+        // Room for any path the kernel can take. readdir may hand out names longer than
+        // NAME_MAX (vfat, exfat, FUSE, CIFS), so each name is measured before it is copied.
+        std::vector<char> path(dirLength + PATH_MAX + 2);
         memcpy(path.data(), dirPath, dirLength);
         char* const nameInPath = path.data() + dirLength;
 
@@ -132,10 +133,12 @@ void FileList::scan(const WString& directory, const WString::Array& endings, WSt
             if (strcmp(name, ".") == 0)
                 continue;
             const size_t nameLength = strlen(name);
+            // A path the kernel could not resolve cannot be formed: its status is unknowable.
+            if (dirLength + nameLength + 1 > PATH_MAX)
+                continue;
             bool isDirectory;
-            // Links, unknown types and paths too long for the kernel still need the query.
-            if (!trustTypes || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK ||
-                dirLength + nameLength + 1 > PATH_MAX) {
+            // Links and unknown types still need the query.
+            if (!trustTypes || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
                 memcpy(nameInPath, name, nameLength + 1);
                 if (stat(path.data(), &status) != 0)
                     continue;
@@ -152,11 +155,11 @@ void FileList::scan(const WString& directory, const WString::Array& endings, WSt
                         into.append(WString(name));
                     continue;
                 }
-                char withSlash[NAME_MAX + 2];
-                memcpy(withSlash, name, nameLength);
-                withSlash[nameLength] = '/';
-                withSlash[nameLength + 1] = '\0';
-                into.append(WString(withSlash));
+                // The path buffer is free again and always has room for the name and a "/".
+                memcpy(nameInPath, name, nameLength);
+                nameInPath[nameLength] = '/';
+                nameInPath[nameLength + 1] = '\0';
+                into.append(WString(nameInPath));
                 continue;
             }
             if (type == DIRECTORIES)

@@ -104,7 +104,7 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
     if (key == "BUTTON") {
         if (values.count() < 1)
             return nullptr;
-        m_parseSlot = atoi(values.at(0).printable());
+        m_parseSlot = values.at(0).toInt();
         if (observer)
             noteButtonStatement(*observer);
         taken = 1;
@@ -163,7 +163,7 @@ void Page::handleInput(WString::Array& action, int& nav)
     if (verb == "exec" || verb == "config") {
         exportListVariables(action);
     } else if (verb == "select" && action.count() == 2) {
-        const int slot = atoi(action.at(1).printable());
+        const int slot = action.at(1).toInt();
         if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
             m_selected = slot;
     }

@@ -25,8 +25,12 @@ public:
         // Set by remove(), cleared by next().
         bool removed() const { return m_removed != 0; }
         // Unlinks the item last returned by next(); a following next() continues after it.
+        // Before the first next(), or once more after a remove(), there is no such item and
+        // nothing happens: the node in hand is then the sentinel or a live neighbour.
         T remove()
         {
+            if (m_removed || m_current == m_list->m_head)
+                return T();
             m_removed = 1;
             Node* gone = m_current;
             m_current = gone->prev;

@@ -4,6 +4,7 @@
 #include "text/WString.h"
 
 #include <ctype.h>
+#include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -298,6 +299,19 @@ WString& WString::toLower()
         for (char* p = m_text; *p; p++)
             *p = static_cast<char>(tolower(static_cast<unsigned char>(*p)));
     return *this;
+}
+
+int WString::toInt() const
+{
+    if (!m_text)
+        return 0;
+    // strtol saturates at the long limits, which are at least the int ones.
+    long value = strtol(m_text, nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
 }
 
 WString& WString::format(const char* fmt, ...)

@@ -74,6 +74,11 @@ public:
     WString& toLower();
     WString& format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
+    // The leading decimal number, read as atoi reads it (leading blanks, an optional sign,
+    // digits; 0 when there is none), but held at the int limits when it lies beyond them, so a
+    // huge number cannot wrap into a valid range. 0 when absent.
+    int toInt() const;
+
     WString replace(const char* pattern, const char* replacement) const;
     Array split(const char* separator, int limit = -1) const;
     Array split(char separator, int limit = -1) const;

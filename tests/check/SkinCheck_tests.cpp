@@ -96,7 +96,7 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     std::string(SKIN) + "20: page 77 is empty: the skin never fills it",
     std::string(SKIN) + "22: image skins/bad/notpng.png is not a PNG file",
     std::string(SKIN) + "24: image skins/bad/huge.png is too large (5000x5000 pixels; at most "
-                        "16777216)",
+                        "307200)",
     std::string(SKIN) + "26: image skins/bad/broken.png libpng error: IHDR: CRC error",
     std::string(SKIN) + "28: colour \"FFF\" is not six hex digits RRGGBB",
     std::string(SKIN) + "30: text \"Far too long\" (58x14 pixels) at (300,120) reaches off the "
@@ -124,8 +124,8 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "started",
     std::string(SKIN) + "56: config needs a key and its values: nothing is saved, but the "
                         "launcher still restarts",
-    std::string(SKIN) + "58: config key \" SKIN\" cannot be saved (empty, holding = or a line "
-                        "break, or starting with a blank or //)",
+    std::string(SKIN) + "58: config key \" //SKIN\" cannot be saved (empty, holding = or a line "
+                        "break, or blank or a // comment once its leading blanks are trimmed)",
     std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
                         "does nothing",
     std::string(SKIN) + "62: %P3% is not a known variable: it stays as written",

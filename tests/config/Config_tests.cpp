@@ -106,6 +106,7 @@ TEST(Config, ExpandResolvesReferences)
         {"%NONE[2]%", "%NONE%"},
         {"%[1]%", "%[1]%"},
         {"%COLOR]%", "%COLOR]%"},
+        {"%COLOR[1]x%", "%COLOR[1]x%"},
         {"100%%", "100%"},
         {"%%%SKIN%", "%concept"},
         {"a%b", "a"},

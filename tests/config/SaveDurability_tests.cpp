@@ -162,5 +162,5 @@ TEST(SaveDurability, AProcessKilledAtAnyStepLeavesTheOldOrTheNewFileWhole)
     Config reloaded(files.config.c_str());
     WString::Array values;
     ASSERT_TRUE(reloaded.get("SKIN", values));
-    expectValues({"dark", "a,b"}, values, "SKIN");
+    expectValues({"dark", "a", "b"}, values, "SKIN");
 }

@@ -1,12 +1,14 @@
 // Tests of rewriting one key: exact new contents, refusals, and failures that keep the old file.
 #include "config/saveConfigChange.h"
 
+#include <cerrno>
 #include <csignal>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include "config/Config.h"
+#include "config/InputFile.h"
 #include "ConfigTestSupport.h"
 
 namespace {
@@ -52,8 +54,13 @@ TEST(saveConfigChange, WritesTheExactNewContent)
         {"K=1", "K", {nullptr}, "K=\n"},
         {"K=1", "K", {"", "x"}, "K=,x\n"},
         {"K=1", "K", {"x", ""}, "K=x,\n"},
-        {"K=1", "K", {"a,b", "c"}, "K=\"a,b\",c\n"},
-        {"K=1", "K", {"x ", " y", "a b"}, "K=\"x \",\" y\",a b\n"},
+        {"K=1", "K", {"a,b", "c"}, "K=a,b,c\n"},
+        {"K=1", "K", {"x ", " y", "a b"}, "K=x , y,a b\n"},
+        {"K=1", "K", {"a", "b, c "}, "K=a,b,\" c \"\n"},
+        {"K=1", "K", {"tab\t"}, "K=\"tab\t\"\n"},
+        {"K=1", "K", {"x", " "}, "K=x,\" \"\n"},
+        {"SKIN=concept\n", " SKIN", {"other"}, "SKIN=concept\n\n SKIN=other\n"},
+        {"SKIN=a", "\tSKIN", {"b"}, "SKIN=a\n\tSKIN=b\n"},
         {"K=1", "K", {"50%", "a//b", "back\\slash"}, "K=50%,a//b,back\\slash\n"},
         {std::string("K=1\nA=2\0B=3\n", 12), "K", {"v"}, "K=v\nA=2\n"},
     };
@@ -70,23 +77,29 @@ TEST(saveConfigChange, WritesTheExactNewContent)
     }
 }
 
-TEST(saveConfigChange, ValuesReadBackUnchanged)
+TEST(saveConfigChange, JoinedValuesReadBackAsTheSameText)
 {
     SaveFiles files;
     ASSERT_TRUE(files.dir.ok());
     ASSERT_TRUE(writeFile(files.config, "SKIN=concept\nLIST=old\n  skin=shadow\n"));
     ASSERT_TRUE(files.save("SKIN", {"dark"}));
     ASSERT_TRUE(files.save("LIST", {"a,b", "trailing ", " leading", "", "x\ty", "tab\t", "\ttab"}));
-    ASSERT_TRUE(files.save("ONE", {"only,one"}));
+    ASSERT_TRUE(files.save("RATE", {"100", "20"}));
+    ASSERT_TRUE(files.save("TAIL", {"x", "a, end \t"}));
+    ASSERT_TRUE(files.save(" BLANK", {"led"}));
 
     Config config(files.config.c_str());
     ASSERT_TRUE(config.isLoaded());
-    WString::Array values;
-    ASSERT_TRUE(config.get("LIST", values));
-    expectValues({"a,b", "trailing ", " leading", "", "x\ty", "tab\t", "\ttab"}, values, "LIST");
-    ASSERT_TRUE(config.get("ONE", values));
-    expectValues({"only,one"}, values, "ONE");
+    EXPECT_STREQ("a,b,trailing , leading,,x\ty,tab\t,\ttab", config.lookup("LIST", nullptr).printable());
+    EXPECT_STREQ("x,a, end \t", config.lookup("TAIL", nullptr).printable());
+    EXPECT_STREQ("led", config.lookup("BLANK", nullptr).printable());
     EXPECT_STREQ("dark", config.lookup("SKIN", nullptr).printable());
+    // Values saved from several words read back as several, for keys read by value count.
+    WString::Array values;
+    ASSERT_TRUE(config.get("RATE", values));
+    expectValues({"100", "20"}, values, "RATE");
+    ASSERT_TRUE(config.get("TAIL", values));
+    expectValues({"x", "a", " end \t"}, values, "TAIL");
 }
 
 TEST(saveConfigChange, RefusesWhatCannotBeWrittenFaithfully)
@@ -104,8 +117,9 @@ TEST(saveConfigChange, RefusesWhatCannotBeWrittenFaithfully)
         {"A=B", {"dark"}},
         {"", {"dark"}},
         {nullptr, {"dark"}},
-        {" SKIN", {"dark"}},
-        {"\tSKIN", {"dark"}},
+        {" ", {"dark"}},
+        {"\t \t", {"dark"}},
+        {" //SKIN", {"dark"}},
         {"SKIN\n", {"dark"}},
         {"//SKIN", {"dark"}},
     };
@@ -138,6 +152,36 @@ TEST(saveConfigChange, MissingConfigurationOrUnwritableNewFileChangesNothing)
     EXPECT_FALSE(saveConfigChange(files.dir.path().c_str(), files.fresh.c_str(), WString("SKIN"),
                                   makeArray({"dark"})));
     EXPECT_FALSE(fileExists(files.fresh));
+}
+
+namespace {
+// Reads only the first few bytes, then reports the end of the file: a file cut short meanwhile.
+ssize_t readShort(int fd, void* buffer, size_t count, off_t offset)
+{
+    return offset > 0 ? 0 : pread(fd, buffer, count < 4 ? count : 4, offset);
+}
+
+ssize_t readFails(int, void*, size_t, off_t)
+{
+    errno = EIO;
+    return -1;
+}
+} // namespace
+
+TEST(saveConfigChange, AShortOrFailedReadOfTheConfigurationChangesNothing)
+{
+    const std::string before = "// keep me\nSKIN=concept\nOTHER=1\n";
+    for (auto read : {readShort, readFails}) {
+        SaveFiles files;
+        ASSERT_TRUE(files.dir.ok());
+        ASSERT_TRUE(writeFile(files.config, before));
+        gReadAtHook = read;
+        bool saved = files.save("SKIN", {"dark"});
+        gReadAtHook = nullptr;
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(before, readFile(files.config));
+        EXPECT_FALSE(fileExists(files.fresh));
+    }
 }
 
 TEST(saveConfigChange, AFailedWriteKeepsTheOldFileWhole)

@@ -174,7 +174,9 @@ TEST_F(HostileSkin, PageAndStartPageNumbersFarOutOfRangeAreIgnored)
 {
     AppDir app;
     app.copyFont();
-    const char* const badPages[] = {"128", "-1", "99999", "-99999", "2147483647", "-2147483648"};
+    // Beyond the int range too: a wrapped 4294967296 would be page 0, 4294967299 page 3.
+    const char* const badPages[] = {"128",        "-1",          "99999",      "-99999",
+                                    "2147483647", "-2147483648", "4294967296", "4294967299"};
     std::string skin = "STARTPAGE=5\n";
     for (const char* bad : badPages) {
         skin += std::string("STARTPAGE=") + bad + "\n";
@@ -202,10 +204,10 @@ TEST_F(HostileSkin, ButtonSlotsOutOfRangeAreIgnored)
     AppDir app;
     app.copyFont();
     std::string skin = pageWith(0, "BUTTON=0\nTYPE=rect,0,0,1,1,ffffff\nACTION=select,63\n");
-    for (const char* bad : {"64", "-1", "99999", "-2147483648"})
+    for (const char* bad : {"64", "-1", "99999", "-2147483648", "4294967296"})
         skin += std::string("BUTTON=") + bad + "\nTYPE=rect,0,0,9,9,ff0000\nACTION=quit\n";
     skin += "BUTTON=63\nTYPE=rect,0,0,1,1,ffffff\nLEFT=select,64\nRIGHT=select,-1\n"
-            "UP=select,99999\nDOWN=select\n";
+            "UP=select,4294967296\nDOWN=select\n";
     app.writeSkin(skin);
 
     Launcher launcher;
@@ -478,11 +480,9 @@ TEST_F(HostileSkin, DirectoryNamesInAConfigActionSaveOnlyWhatReadsBack)
     ASSERT_STREQ("comma,name/", list->currentEntry().printable());
     std::string output = press(launcher, BTN_LEFT);
     EXPECT_NE(std::string::npos, output.find("Start: " + app.program() + "\n")) << output;
+    // Saved joined, the name reads back as the same text.
     Config saved(configPath.c_str());
-    WString::Array values;
-    ASSERT_TRUE(saved.get("LASTDIR", values));
-    ASSERT_EQ(1, values.count());
-    EXPECT_STREQ("comma,name/", values.at(0).printable());
+    EXPECT_STREQ("comma,name/", saved.lookup("LASTDIR", nullptr).printable());
 
     const std::string before = readFile(configPath);
     press(launcher, BTN_DOWN);

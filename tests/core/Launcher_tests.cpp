@@ -27,6 +27,13 @@ public:
     AppDir() : coretest::AppDir("trevandel-core") {}
 };
 
+// The paths the restart was asked to start, in order.
+std::vector<std::string> gRestarts;
+void recordRestart(const char* path)
+{
+    gRestarts.push_back(path);
+}
+
 class LauncherTest : public coretest::LauncherFixture {
 protected:
     // Runs one iteration and returns what it printed.
@@ -226,6 +233,7 @@ TEST_F(LauncherTest, KeyboardRateKeepsDefaultsForRejectedValues)
         {{"abc", "30"}, 0, 33, "Keyboard rate set to 0, 33\n"},
         {{"50", "1", "7"}, 50, 1000, "Keyboard rate set to 50, 1000\n"},
         {{}, 250, 33, "Keyboard rate set to 250, 33\n"},
+        {{"4294967296", "4294967297"}, 250, 33, "Keyboard rate set to 250, 33\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -349,6 +357,9 @@ TEST_F(LauncherTest, PageActionSwitchesPagesInRangeWithoutPrinting)
     WString::Array last = WString("page,127").split(",");
     EXPECT_EQ(launcher.dispatch(last), Launcher::CONTINUE);
     EXPECT_EQ(launcher.currentPage(), 127);
+    WString::Array huge = WString("page,4294967297").split(",");
+    EXPECT_EQ(launcher.dispatch(huge), Launcher::CONTINUE);
+    EXPECT_EQ(launcher.currentPage(), 127);
 }
 
 TEST_F(LauncherTest, QuitRequestsEndTheLoop)
@@ -423,4 +434,35 @@ TEST_F(LauncherTest, ConfigActionRewritesTheFileAndRestarts)
     EXPECT_EQ(launcher.dispatch(other), Launcher::CONTINUE);
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Action is launch--x\n");
+}
+
+TEST_F(LauncherTest, WithoutArgumentZeroPathsAreRelativeAndNothingIsRestarted)
+{
+    AppDir app;
+    app.copyFont();
+    app.writeConfig("SKIN=test\n");
+    app.writeSkin("test", "PAGE=0\nRETURN=config,SKIN,other\n");
+    ASSERT_EQ(0, chdir(app.base().c_str()));
+    char* argv[] = {nullptr};
+    Launcher launcher;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, launcher.start(0, argv));
+    fflush(stdout);
+    std::string output = testing::internal::GetCapturedStdout();
+    drainEvents();
+    EXPECT_EQ(0u, output.rfind("Basedir is \nLoaded font: ", 0)) << output;
+    EXPECT_NE(std::string::npos, output.find("CFG: skindir=skins/test/\n")) << output;
+    EXPECT_EQ(std::string::npos, output.find("Could not load")) << output;
+    EXPECT_TRUE(launcher.programPath().isAbsent());
+
+    gRestarts.clear();
+    gRestartHook = recordRestart;
+    Launcher::Step step;
+    iterateOutput(launcher, &step);
+    press(SDLK_x);
+    output = iterateOutput(launcher, &step);
+    gRestartHook = nullptr;
+    EXPECT_EQ("Action is config--SKIN--other\nStart: \n", output);
+    EXPECT_TRUE(gRestarts.empty());
+    EXPECT_EQ("SKIN=other\n\n", readFile(app.base() + "Trevandel.cfg"));
 }

@@ -2,7 +2,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/Video.h"
 
@@ -89,4 +95,39 @@ TEST(Video, FlipDoublesEveryPixelAndSwitchesBuffers)
     // The buffer drawing returns to still holds the frame from two flips ago.
     EXPECT_EQ(Video::screen[239 * Video::WIDTH + 319], 0xF81F);
     EXPECT_EQ(Video::screen[5 * Video::WIDTH + 17], patternPixel(17, 5));
+}
+
+TEST(Video, AFailedStartOfSdlSaysWhyOnStandardError)
+{
+    char path[] = "/tmp/trevandel-video-XXXXXX";
+    int log = mkstemp(path);
+    ASSERT_GE(log, 0);
+    fflush(nullptr);
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        // A fresh start of SDL with a video driver that does not exist.
+        SDL_Quit();
+        setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+        dup2(log, STDERR_FILENO);
+        int result = Video::init();
+        fflush(stderr);
+        _exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    std::string written;
+    char chunk[256];
+    ssize_t n;
+    lseek(log, 0, SEEK_SET);
+    while ((n = read(log, chunk, sizeof(chunk))) > 0)
+        written.append(chunk, size_t(n));
+    close(log);
+    unlink(path);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(1, WEXITSTATUS(status));
+    const std::string lead = "Couldn't initialize SDL: ";
+    ASSERT_EQ(0u, written.rfind(lead, 0)) << written;
+    EXPECT_GT(written.size(), lead.size() + 1) << "no reason given: " << written;
+    EXPECT_EQ('\n', written.back());
 }

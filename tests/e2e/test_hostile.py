@@ -145,7 +145,7 @@ class Hostile(harness.LauncherTestCase):
         index = self.assertLinesInOrder(launcher, ["Start: %s" % app.launcher, "Basedir is %s" % app.base])
         launcher.wait_for_exact("CFG: LASTDIR=comma,name/", start=index)
         saved = app.read("Trevandel.cfg")
-        self.assertIn('LASTDIR="comma,name/"\n', saved)
+        self.assertIn("\nLASTDIR=comma,name/\n", saved)
 
         self.wait_for_pixels({(0, 0): BLUE}, what="list page after the restart")
         self.press("down")

@@ -1,9 +1,11 @@
 // One decode per path, retries of failed paths, and the loading speed applied only on a miss.
 #include "gfx/ImageCache.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "support/BoundedChild.h"
 #include "support/PngWriter.h"
 #include "core/Globals.h"
 
@@ -180,4 +182,42 @@ TEST(ImageCache, ClearDropsEveryImageSoTheNextRequestDecodesAgain)
     cache.clear();
     EXPECT_EQ(nullptr, getCapturing(cache, path.c_str(), 15, true, printed));
     EXPECT_EQ("Could not load image " + path + "\n", printed);
+}
+
+TEST(ImageCache, ImagesPastTheBudgetAreRefusedLikeUnreadableOnes)
+{
+    // The largest image the decoder takes, with alpha: 921,600 bytes once decoded.
+    const int width = 640, height = 480;
+    const size_t imageBytes = (size_t)width * height * 3;
+    std::string path = tempPath("budget.png");
+    ASSERT_TRUE(writeRgbPng(path, width, height, std::vector<uint8_t>(imageBytes * 4 / 3, 7), true));
+    const size_t slash = path.rfind('/');
+    const std::string dir = path.substr(0, slash + 1);
+    const std::string name = path.substr(slash + 1);
+    const int spellings = 40;
+    const int fitting = int(ImageCache::BUDGET_BYTES / imageBytes);
+    ASSERT_LT(fitting, spellings);
+
+    // Each spelling of one file is an image of its own, so spellings alone once filled memory.
+    ChildOutcome outcome = runInBoundedChild(
+        [&]() {
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDOUT_FILENO);
+            ImageCache cache;
+            std::string spelled = dir;
+            int loaded = 0;
+            for (int i = 0; i < spellings; i++, spelled += "./") {
+                DLImage* image = cache.get((spelled + name).c_str(), 15, true);
+                // Once one is refused, every later one is too.
+                if (image && loaded < i)
+                    return 61;
+                loaded += image ? 1 : 0;
+            }
+            return cache.bytes() == size_t(loaded) * imageBytes ? loaded : 62;
+        },
+        32 * 1024);
+    EXPECT_FALSE(outcome.overLimit);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(fitting, outcome.result);
+    unlink(path.c_str());
 }

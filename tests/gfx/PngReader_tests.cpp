@@ -5,8 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cstdlib>
 
+#include "gfx/DLImage.h"
+#include "support/BoundedChild.h"
 #include "support/PngWriter.h"
 
 namespace {
@@ -78,6 +82,26 @@ std::vector<DecodeCase> decodeCases()
     greyKeyed.file.transparentColour.gray = 44;
     cases.push_back(greyKeyed);
     return cases;
+}
+
+// A hostile file of the PNG fuzz corpus as a plain PNG: the corpus copy starts with the fuzz
+// target's two position bytes.
+std::string hostilePng(const std::string& name)
+{
+    std::vector<uint8_t> bytes = readBytes(std::string(TEST_CORPUS_DIR) + "/png/" + name);
+    const std::string path = tempPath(name);
+    if (bytes.size() < 2 || !writeBytes(path, std::vector<uint8_t>(bytes.begin() + 2, bytes.end())))
+        return std::string();
+    return path;
+}
+
+void discardStandardError()
+{
+    const int fd = open("/dev/null", O_WRONLY);
+    if (fd >= 0) {
+        dup2(fd, STDERR_FILENO);
+        close(fd);
+    }
 }
 
 } // namespace
@@ -164,7 +188,7 @@ TEST(PngReader, BadInputFailsCleanly)
     std::string huge = tempPath("huge.png");
     ASSERT_TRUE(writePngHeaderOnly(huge, 60000, 60000));
     std::string justOver = tempPath("justover.png");
-    ASSERT_TRUE(writePngHeaderOnly(justOver, 4096, 4097));
+    ASSERT_TRUE(writePngHeaderOnly(justOver, 640, 481));
     std::string zeroWidth = tempPath("zerowidth.png");
     ASSERT_TRUE(writePngHeaderOnly(zeroWidth, 0, 10));
 
@@ -218,9 +242,10 @@ TEST(PngReader, BadInputFailsCleanly)
 
 TEST(PngReader, HeaderAtThePixelLimitIsNotRefused)
 {
-    // 4096x4096 is exactly the limit: decoding is attempted, and only fails for want of data.
+    // 640x480 is exactly the limit: decoding is attempted, and only fails for want of data.
+    ASSERT_EQ(640ul * 480ul, MAX_PNG_PIXELS);
     std::string path = tempPath("atlimit.png");
-    ASSERT_TRUE(writePngHeaderOnly(path, 4096, 4096));
+    ASSERT_TRUE(writePngHeaderOnly(path, 640, 480));
     unsigned char* buffer = nullptr;
     int w = 0, h = 0, channels = 0;
     testing::internal::CaptureStderr();
@@ -230,4 +255,41 @@ TEST(PngReader, HeaderAtThePixelLimitIsNotRefused)
     EXPECT_EQ(nullptr, buffer);
     EXPECT_NE(std::string::npos, err.find("libpng error: ")) << err;
     unlink(path.c_str());
+}
+
+TEST(PngReader, HostileFilesFailOrLoadWithinAFewMiB)
+{
+    // Each case once took from 60 MiB to 2 GiB: a chunk's claimed length allocated and cleared,
+    // compressed text inflated and kept, or an interlaced image far larger than the screen.
+    const long LIMIT_KIB = 8 * 1024;
+    const int LOADED_RED = 1;
+    const int FAILED = 0;
+    struct Case {
+        const char* name;
+        int expected;
+    };
+    const Case cases[] = {
+        {"text-claims-2gib.png", FAILED},      {"itxt-claims-1gib.png", FAILED},
+        {"ztxt-claims-1gib.png", FAILED},      {"splt-claims-1gib.png", FAILED},
+        {"ztxt-8x8mb.png", LOADED_RED},        {"interlaced-4096.png", FAILED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = hostilePng(c.name);
+        ASSERT_FALSE(path.empty());
+        ChildOutcome outcome = runInBoundedChild(
+            [&path]() {
+                discardStandardError();
+                DLImage image;
+                if (!image.loadPng(path.c_str(), 15, true))
+                    return 0;
+                return image.pixelAt(0, 0) == 0xF800 ? 1 : 2;
+            },
+            LIMIT_KIB);
+        EXPECT_FALSE(outcome.overLimit);
+        EXPECT_TRUE(outcome.finished);
+        EXPECT_EQ(c.expected, outcome.result);
+        EXPECT_LE(outcome.growthKiB, LIMIT_KIB);
+        unlink(path.c_str());
+    }
 }

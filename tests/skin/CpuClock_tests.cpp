@@ -72,6 +72,7 @@ TEST(CpuClock, RefusesClocksOutsideTheRangeAndWrongWordCounts)
         {speedWords({"0"}), 0, ""},
         {speedWords({"-50"}), 0, ""},
         {speedWords({"fast"}), 0, ""},
+        {speedWords({"4294967496"}), 0, ""},
         {speedWords({"200", "5"}), 0, ""},
         {speedWords({"200", "5", "2", "1"}), 0, ""},
         {speedWords({}), 0, ""},

@@ -2,10 +2,14 @@
 #include "skin/FileList.h"
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,7 +90,56 @@ void makeMixedTree(const TempDir& dir)
     ASSERT_EQ(mkfifo((p + "pipe.gpe").c_str(), 0644), 0);
 }
 
+// Entries that readdir adds at the end of any directory while a test asks for them: names
+// longer than NAME_MAX, as vfat, exfat, FUSE or CIFS deliver them, which no local file system
+// used by the tests can hold.
+struct ExtraEntry {
+    unsigned char type;
+    std::string name;
+};
+std::vector<ExtraEntry> gExtraEntries;
+size_t gNextExtra = 0;
+// A dirent with room behind it for a name of any length.
+union {
+    struct dirent entry;
+    char bytes[sizeof(struct dirent) + PATH_MAX + 512];
+} gExtraStorage;
+
 } // namespace
+
+// Stands in for the C library's readdir in this test program; passes every call through unless
+// a test has set extra entries.
+extern "C" struct dirent* readdir(DIR* dir)
+{
+    typedef struct dirent* (*ReadDirectory)(DIR*);
+    static ReadDirectory next = reinterpret_cast<ReadDirectory>(dlsym(RTLD_NEXT, "readdir"));
+    struct dirent* entry = next(dir);
+    if (entry || gNextExtra >= gExtraEntries.size())
+        return entry;
+    const ExtraEntry& extra = gExtraEntries[gNextExtra++];
+    memset(&gExtraStorage, 0, sizeof gExtraStorage);
+    gExtraStorage.entry.d_type = extra.type;
+    memcpy(gExtraStorage.bytes + offsetof(struct dirent, d_name), extra.name.c_str(),
+           extra.name.size() + 1);
+    return &gExtraStorage.entry;
+}
+
+TEST(FileListScanTypes, NamesLongerThanNameMaxAreListedOrSkippedButNeverOverrun)
+{
+    TempDir dir;
+    dir.writeFile("a.gpe");
+    const std::string folder(400, 'd');
+    const std::string unknown(400, 'u');
+    const std::string unreachable(PATH_MAX + 100, 'p');
+    gExtraEntries = {{DT_DIR, folder}, {DT_UNKNOWN, unknown}, {DT_DIR, unreachable},
+                     {DT_REG, folder + ".gpe"}};
+    gNextExtra = 0;
+    const Names listed = fastScan(dir.path(), {".gpe"}, FileList::ALL);
+    gExtraEntries.clear();
+    // The folder's type came with it; the unknown entry's status query fails, as does any query
+    // of a path longer than the kernel takes, so both are left out.
+    EXPECT_EQ(listed, (Names{"../", folder + "/", "a.gpe", folder + ".gpe"}));
+}
 
 TEST(FileListScanTypes, MatchesOneStatusQueryPerEntry)
 {

@@ -320,6 +320,25 @@ TEST(WList, RemoveEveryItemWhileWalking)
     EXPECT_EQ(listed(list), (std::vector<std::string>{"again"}));
 }
 
+TEST(WList, RemoveWithoutACurrentItemDoesNothing)
+{
+    StringList list;
+    for (const char* t : {"1", "2", "3"})
+        list.append(WString(t));
+    StringList::Iterator it(&list);
+    // Before the first next() the node in hand is the sentinel, which must stay.
+    EXPECT_TRUE(it.remove().isAbsent());
+    EXPECT_EQ(list.count(), 3);
+    it.next();
+    it.next();
+    EXPECT_STREQ(it.remove().text(), "2");
+    // A second remove() in a row would take "1", which next() never handed out again.
+    EXPECT_TRUE(it.remove().isAbsent());
+    EXPECT_EQ(listed(list), (std::vector<std::string>{"1", "3"}));
+    ASSERT_TRUE(it.hasNext());
+    EXPECT_STREQ(it.next().text(), "3");
+}
+
 TEST(WList, ClearEmptiesAndAllowsReuse)
 {
     StringList list;

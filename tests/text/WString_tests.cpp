@@ -517,3 +517,31 @@ TEST(WString, SplitThenJoinRoundTrips)
     WString sep(",");
     expectPresent(sep.join(s.split(",")), "k=v1,,v3,");
 }
+
+TEST(WString, ToIntReadsLikeAtoiButHoldsAtTheIntLimits)
+{
+    struct Case {
+        const char* text;
+        int value;
+    };
+    const Case cases[] = {
+        {"42", 42},
+        {"  -17x", -17},
+        {"+8", 8},
+        {"\t\n5", 5},
+        {"abc", 0},
+        {"", 0},
+        {nullptr, 0},
+        {"- 3", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", 2147483647},
+        {"4294967296", 2147483647},
+        {"4294967299", 2147483647},
+        {"-4294967297", -2147483647 - 1},
+        {"99999999999999999999999", 2147483647},
+        {"-99999999999999999999999", -2147483647 - 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, WString(c.text).toInt()) << (c.text ? c.text : "(absent)");
+}
