@@ -70,7 +70,7 @@ void DatChecker::checkDat(const std::string& directory, int pageIndex)
         const std::string shown = m_diagnostics.displayName(listed.c_str());
         if (!isDirectory(listed))
             m_diagnostics.reportAt(location.file, location.line,
-                                   "DIRECTORY %s does not exist: the folder shows an empty list",
+                                   "DIRECTORY %s does not exist: the folder cannot be entered",
                                    shown.c_str());
         else if (!endsWithSlash(listed))
             m_diagnostics.reportAt(location.file, location.line,

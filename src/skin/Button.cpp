@@ -143,11 +143,11 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
     return 1;
 }
 
-void Button::handleInput(WString::Array& action, int& nav)
+void Button::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
 {
     if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
                    nav == NAV_PAGE_DOWN))
-        m_list->handleInput(action, nav);
+        m_list->handleInput(action, nav, inserted);
     const WString::Array* words = nullptr;
     switch (nav) {
     case NAV_LEFT: words = &m_onLeft; break;
