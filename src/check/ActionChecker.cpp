@@ -76,8 +76,8 @@ void ActionChecker::checkAction(const WString::Array& words, const ActionContext
     } else if (verb == "config") {
         if (count < 2) {
             m_diagnostics.reportAt(file, where.line,
-                                   "config needs a key and its values: nothing is saved, but the "
-                                   "launcher still restarts");
+                                   "config needs a key and its values: the launcher ignores the "
+                                   "action (nothing is saved and it does not restart)");
             return;
         }
         const WString& key = words.at(1);
@@ -85,7 +85,7 @@ void ActionChecker::checkAction(const WString::Array& words, const ActionContext
             m_diagnostics.reportAt(file, where.line,
                                    "config key \"%s\" cannot be saved (empty, holding = or a line "
                                    "break, or blank or a // comment once its leading blanks are "
-                                   "trimmed)",
+                                   "trimmed): the launcher restarts without the change",
                                    key.printable());
             return;
         }
@@ -93,7 +93,7 @@ void ActionChecker::checkAction(const WString::Array& words, const ActionContext
             if (!isSavableConfigValue(words.at(i))) {
                 m_diagnostics.reportAt(file, where.line,
                                        "config value %d holds a line break or a double quote and "
-                                       "cannot be saved",
+                                       "cannot be saved: the launcher restarts without the change",
                                        i - 1);
                 return;
             }

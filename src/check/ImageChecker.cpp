@@ -4,6 +4,7 @@
 #include "check/CheckSupport.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
+#include "gfx/ImageCache.h"
 
 using namespace check;
 
@@ -13,7 +14,9 @@ const int IMAGE_DEPTH = 15;
 
 } // namespace
 
-ImageChecker::ImageChecker(SkinDiagnostics& diagnostics) : m_diagnostics(diagnostics) {}
+ImageChecker::ImageChecker(SkinDiagnostics& diagnostics) : m_diagnostics(diagnostics), m_cachedBytes(0)
+{
+}
 
 const ImageChecker::Image& ImageChecker::image(const std::string& path, bool keepAlpha)
 {
@@ -24,10 +27,18 @@ const ImageChecker::Image& ImageChecker::image(const std::string& path, bool kee
     // Decoded with the launcher's own reader, so its reason for refusing a file is the one told.
     m_diagnostics.takeImageError();
     DLImage decoded;
-    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha), 0, 0, ""};
+    // Images are counted against the cache's budget in the order the checker meets them; the
+    // launcher meets them in the order pages are shown, so which one is refused may differ.
+    const bool cached = m_cachedPaths.count(path) > 0;
+    const size_t room = cached ? SIZE_MAX : ImageCache::BUDGET_BYTES - m_cachedBytes;
+    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha, room), 0, 0, ""};
     if (result.loaded) {
         result.width = decoded.width();
         result.height = decoded.height();
+        if (!cached) {
+            m_cachedPaths.insert(path);
+            m_cachedBytes += decoded.bytes();
+        }
     } else {
         result.reason = m_diagnostics.takeImageError();
         if (result.reason.empty())

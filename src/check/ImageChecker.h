@@ -1,7 +1,9 @@
 // Checks the images a skin names: that they decode, and where they fall on the screen.
 #pragma once
 
+#include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 
 #include "check/SkinDiagnostics.h"
@@ -30,4 +32,7 @@ private:
 
     SkinDiagnostics& m_diagnostics;
     std::map<std::string, Image> m_images;
+    // The launcher's cache holds each path once, as first asked for, within its budget.
+    std::set<std::string> m_cachedPaths;
+    size_t m_cachedBytes;
 };

@@ -6,12 +6,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "config/ConfigReader.h"
 #include "config/SkinObserver.h"
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
+#include "core/DisplayWait.h"
 #include "core/Input.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
@@ -55,6 +57,7 @@ Launcher::Launcher()
     , m_repeatCount(0)
     , m_firstDelay(DEFAULT_FIRST_DELAY)
     , m_repeatInterval(DEFAULT_REPEAT_INTERVAL)
+    , m_idleWait(true)
 {
 }
 
@@ -231,8 +234,14 @@ bool Launcher::readSkin(const char* path)
             observer->beginStatement(path, reader.lineNumber());
             observer->checkRawValues(values);
         }
+        const int refusedBefore = gConfig.refusedExpansions();
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
+        if (observer && gConfig.refusedExpansions() != refusedBefore)
+            observer->report("a reference is left as written: expanding it would make a value "
+                             "longer than %zu bytes, or the skin's references add more than %zu "
+                             "bytes in all",
+                             Config::MAX_EXPANDED_BYTES, Config::MAX_STORE_EXPANSION_BYTES);
         if (observer)
             noteSkinStatement(*observer, key, values, parsePage);
 
@@ -276,8 +285,11 @@ void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
             observer.report("PAGE=%s is outside 0..127: the statements after it are dropped "
                                "until the next PAGE",
                                values.at(0).printable());
+            observer.noteDropCause(-1, std::string("PAGE=") + values.at(0).printable(),
+                                   "0..127");
             return;
         }
+        observer.noteDropCause(-1, std::string(), nullptr);
         observer.setPage(page);
         observer.noteFirstField("PAGE");
         return;
@@ -293,20 +305,27 @@ void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
     if (key == "VARIABLE" && count > 1)
         return;
 
-    // What follows goes to the page being filled, if there is one.
+    // What follows goes to the page being filled, if there is one; else it is dropped, and
+    // each dropped statement says why.
     const bool toPage = isPageIndex(parsePage);
-    const char* fate = toPage ? "goes to the page as an ordinary statement" : "is dropped";
+    const std::string fate =
+        toPage ? "goes to the page as an ordinary statement" : "is dropped: " + observer.dropReason(-1);
     if (key == "PAGE" || key == "STARTPAGE") {
-        observer.report("%s with %d values is not a page number (it takes exactly 1) and %s",
-                           key.printable(), count, fate);
+        const char* format = "%s with %d values is not a page number (it takes exactly 1) and %s";
+        if (toPage)
+            observer.report(format, key.printable(), count, fate.c_str());
+        else
+            observer.reportDrop(format, key.printable(), count, fate.c_str());
     } else if (key == "VARIABLE") {
-        observer.report("VARIABLE with %d value defines nothing (it takes a name and at least "
-                           "one value) and %s",
-                           count, fate);
-    } else if (parsePage == -1) {
-        observer.report("%s is dropped: it comes before the first PAGE", key.printable());
+        const char* format = "VARIABLE with %d value defines nothing (it takes a name and at "
+                             "least one value) and %s";
+        if (toPage)
+            observer.report(format, count, fate.c_str());
+        else
+            observer.reportDrop(format, count, fate.c_str());
+    } else if (!toPage) {
+        observer.reportDrop("%s %s", key.printable(), fate.c_str());
     }
-    // A PAGE outside the table was reported where it stands, once for all it drops.
     if (toPage)
         observer.setPage(parsePage);
 }
@@ -339,11 +358,14 @@ Launcher::Step Launcher::iterate()
 {
     ButtonMask mask = Input::poll();
     if (mask == m_lastMask) {
-        usleep(IDLE_SLEEP_US);
         if ((mask & BTN_DIRECTIONS) == 0) {
             m_repeatCount = 0;
+            // Nothing can change before the next event, so sleep until the display has one.
+            if (!(m_idleWait && DisplayWait::woke(DisplayWait::wait())))
+                usleep(IDLE_SLEEP_US);
             return CONTINUE;
         }
+        usleep(IDLE_SLEEP_US);
         unsigned threshold = unsigned(m_repeatCount == 0 ? m_firstDelay : m_repeatInterval);
         bool due = m_repeatCounter >= threshold;
         ++m_repeatCounter;

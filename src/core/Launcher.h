@@ -81,6 +81,8 @@ public:
     const WString& programPath() const { return m_programPath; }
 
     void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
+    // false keeps the 1 ms pacing on idle turns too, as where there is no display to wait on.
+    void setIdleWait(bool wait) { m_idleWait = wait; }
     // Where start-up changes to once the skin is read (APPLICATION_DIR unless a test says).
     void setApplicationDirectory(const char* directory) { m_applicationDirectory = directory; }
 
@@ -115,4 +117,5 @@ private:
     unsigned m_repeatCount;
     int m_firstDelay;
     int m_repeatInterval;
+    bool m_idleWait;
 };

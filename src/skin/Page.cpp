@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "config/Config.h"
@@ -106,7 +107,7 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
             return nullptr;
         m_parseSlot = values.at(0).toInt();
         if (observer)
-            noteButtonStatement(*observer);
+            noteButtonStatement(*observer, values.at(0));
         taken = 1;
         return nullptr;
     }
@@ -129,24 +130,25 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
     return m_buttons[m_parseSlot];
 }
 
-void Page::noteButtonStatement(SkinObserver& observer) const
+void Page::noteButtonStatement(SkinObserver& observer, const WString& written) const
 {
     if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
-        observer.report("BUTTON=%d is outside 0..63: the statements after it are dropped "
+        observer.report("BUTTON=%s is outside 0..63: the statements after it are dropped "
                            "until the next BUTTON",
-                           m_parseSlot);
+                           written.printable());
+        observer.noteDropCause(observer.page(), std::string("BUTTON=") + written.printable(),
+                               "0..63");
         return;
     }
+    observer.noteDropCause(observer.page(), std::string(), nullptr);
     observer.setSlot(m_parseSlot);
     observer.noteFirstField("BUTTON");
 }
 
 void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) const
 {
-    // A BUTTON outside the slots was reported where it stands, once for all it drops.
-    if (m_parseSlot == -1)
-        observer.report("%s is dropped: it comes before the first BUTTON of page %d",
-                           key.printable(), observer.page());
+    observer.reportDrop("%s is dropped: %s", key.printable(),
+                        observer.dropReason(observer.page()).c_str());
 }
 
 void Page::handleInput(WString::Array& action, int& nav)

@@ -39,7 +39,7 @@ private:
     // The page's own statements; any other goes to the button of the current slot, or to null.
     Button* routeStatement(const WString& key, const WString::Array& values, int& taken);
     void drawBackground();
-    void noteButtonStatement(SkinObserver& observer) const;
+    void noteButtonStatement(SkinObserver& observer, const WString& written) const;
     void reportDroppedStatement(SkinObserver& observer, const WString& key) const;
 
     Button* m_buttons[SLOT_COUNT];
