@@ -1,11 +1,11 @@
-# Front door over CMake: make run, make test, make bench, make fuzz.
+# Front door over CMake: make run, make test, make test-arm, make bench, make fuzz.
 MAKEFLAGS += --no-print-directory
 BUILD := build
 SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test bench fuzz screenshots clean
+.PHONY: all deps build run test test-arm bench fuzz screenshots clean
 
 all: build
 
@@ -30,8 +30,22 @@ test: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The unit tests built for 32-bit ARM (Debian armel) and run under qemu, and the ARM launcher
+# checked under qemu against the host build's.
+ARM_BUILD := build-arm
+ARM_SYSROOT := $(abspath $(ARM_BUILD))/sysroot
+
+test-arm: build
+	@scripts/install-deps --arm
+	@scripts/arm-sysroot $(ARM_SYSROOT)
+	@cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/armel-toolchain.cmake) \
+	  -DTREVANDEL_ARM_SYSROOT=$(ARM_SYSROOT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTREVANDEL_REFERENCE_LAUNCHER=$(APP) >/dev/null
+	@cmake --build $(ARM_BUILD) -j $(JOBS)
+	cd $(ARM_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD)
 
 # Release benchmarks: every figure is a ratio against a limit measured in the same run.
 BENCH_BUILD := build-bench

@@ -18,6 +18,7 @@ namespace {
 const int WINDOW_WIDTH = Video::WIDTH * 2;
 const int WINDOW_HEIGHT = Video::HEIGHT * 2;
 const int WINDOW_DEPTH = 16;
+const char* const WINDOW_CAPTION = "Trevandel";
 const size_t BUFFER_BYTES = size_t(Video::WIDTH) * Video::HEIGHT * sizeof(uint16_t);
 
 #ifndef __SSE2__
@@ -95,6 +96,8 @@ int Video::init()
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
         return 1;
     }
+    // Only the title: the icon name is left to the window manager.
+    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
     return 0;
 }
 

@@ -244,7 +244,13 @@ TEST_P(DefaultSkinTest, ChecksClean)
 {
     StagedApp app;
     app.copyTree(TREVANDEL_DATA_DIR);
-    app.write("Trevandel.cfg", std::string("SKIN=") + GetParam() + "\n");
+    // The shipped configuration with only the skin changed: the skins show its values.
+    std::ifstream shipped(std::string(TREVANDEL_DATA_DIR) + "/Trevandel.cfg");
+    std::string config, line;
+    while (std::getline(shipped, line))
+        config += (line.rfind("SKIN=", 0) == 0 ? std::string("SKIN=") + GetParam() : line) + "\n";
+    ASSERT_NE(config.find(std::string("\nSKIN=") + GetParam() + "\n"), std::string::npos);
+    app.write("Trevandel.cfg", config);
     ASSERT_TRUE(fs::exists(app.path() + "/skins/" + GetParam() + "/Trevandel.skin"));
     EXPECT_EQ("", joinLines(check(app.path())));
 }

@@ -42,6 +42,9 @@ TEST(Video, InitOpensTheWindowAndKeepsItsBuffersOnASecondInit)
     EXPECT_EQ(window->w, 640);
     EXPECT_EQ(window->h, 480);
     EXPECT_EQ(window->format->BitsPerPixel, 16);
+    char* title = nullptr;
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_STREQ(title, "Trevandel");
 
     uint16_t* first = Video::backBuffer(0);
     uint16_t* second = Video::backBuffer(1);

@@ -6,6 +6,7 @@ import ctypes
 import ctypes.util
 import os
 import re
+import shlex
 import shutil
 import signal
 import struct
@@ -405,7 +406,7 @@ class Screen:
 
 
 def png_pixels(path):
-    """Decodes an 8-bit RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
+    """Decodes an 8-bit grey, RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
     with open(path, "rb") as f:
         data = f.read()
     pos, idat = 8, b""
@@ -417,8 +418,8 @@ def png_pixels(path):
         elif kind == b"IDAT":
             idat += body
         pos += 12 + length
-    assert depth == 8 and colour in (2, 6), "unexpected PNG format in %s" % path
-    channels = 4 if colour == 6 else 3
+    assert depth == 8 and colour in (0, 2, 6), "unexpected PNG format in %s" % path
+    channels = {0: 1, 2: 3, 6: 4}[colour]
     raw, stride = zlib.decompress(idat), width * channels
     rows, prev, at = [], bytearray(stride), 0
     for _ in range(height):
@@ -438,7 +439,10 @@ def png_pixels(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
+        if channels == 1:
+            rows.append([(v, v, v) for v in line])
+        else:
+            rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
         prev = line
     return rows
 
@@ -506,7 +510,7 @@ class AppDir:
 class Launcher:
     """The launcher running on an Xvfb server, its output collected line by line."""
 
-    def __init__(self, xvfb, app):
+    def __init__(self, xvfb, app, emulator=None):
         self.xvfb = xvfb
         self.app = app
         env = xvfb.env()
@@ -520,7 +524,8 @@ class Launcher:
         self._stderr = []
         self._changed = threading.Condition(self._lock)
         self.start_time = time.monotonic()
-        self.proc = subprocess.Popen([app.launcher], env=env, cwd=app.path, stdin=subprocess.DEVNULL,
+        command = (Options.emulator if emulator is None else emulator) + [app.launcher]
+        self.proc = subprocess.Popen(command, env=env, cwd=app.path, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         _cleanups.append(self.kill)
         self._readers = [threading.Thread(target=self._read, args=(self.proc.stdout, self._stdout), daemon=True),
@@ -630,6 +635,8 @@ class Options:
     launcher = None
     data = None
     keep = False
+    # The command that runs a launcher built for another processor, e.g. qemu and its arguments.
+    emulator = []
 
 
 class LauncherTestCase(unittest.TestCase):
@@ -662,8 +669,8 @@ class LauncherTestCase(unittest.TestCase):
     def make_app(self, cfg=None, skins=None):
         return AppDir(Options.launcher, Options.data, cfg, skins)
 
-    def start(self, app, wait=True):
-        launcher = Launcher(self.xvfb, app)
+    def start(self, app, wait=True, emulator=None):
+        launcher = Launcher(self.xvfb, app, emulator)
         self._launchers.append(launcher)
         if wait:
             launcher.wait_ready()
@@ -716,7 +723,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--launcher", required=True, help="built trevandel executable")
     parser.add_argument("--data", required=True, help="the repository's data directory")
+    parser.add_argument("--emulator", default="", help="command line that runs the launcher, if any")
     args, rest = parser.parse_known_args()
+    Options.emulator = shlex.split(args.emulator)
     Options.launcher = os.path.abspath(args.launcher)
     Options.data = os.path.abspath(args.data)
     if not os.access(Options.launcher, os.X_OK):
