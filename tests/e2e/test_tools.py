@@ -44,8 +44,8 @@ class ToolTestCase(unittest.TestCase):
 class CheckCommandLine(ToolTestCase):
 
     def test_skin_option_checks_that_skin_and_names_it(self):
-        with open(os.path.join(self.app, "Trevandel.cfg"), "w") as f:
-            f.write("SKIN=concept\n")
+        # The shipped configuration, which names concept (a staged one may be the user's).
+        shutil.copy(os.path.join(harness.Options.data, "Trevandel.cfg"), self.app)
         result = run([self.check_tool, "--skin", "paper", self.app])
         self.assertEqual((result.returncode, result.stdout),
                          (0, "checking skins/paper/Trevandel.skin\nno problems found\n"))
