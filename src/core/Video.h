@@ -32,6 +32,10 @@ public:
     static void flip();
     // The doubling copy alone, without telling SDL to update the window.
     static void copyToWindow();
+    // One row of the back buffer doubled into two window rows of WIDTH * 4 bytes each, as
+    // copyToWindow does it (with SSE2 where the processor has it), and with plain C++ only.
+    static void doubleRow(const uint16_t* source, uint8_t* first, uint8_t* second);
+    static void doubleRowPlain(const uint16_t* source, uint8_t* first, uint8_t* second);
     [[noreturn]] static void shutdown();
 
     static SDL_Surface* window();

@@ -2,6 +2,8 @@
 #include "gfx/DLImage.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 #include <unistd.h>
 
 #include "support/PngWriter.h"
@@ -342,4 +344,31 @@ TEST_F(ScreenTest, GreyImagesAndEmptyImagesDrawNothing)
     EXPECT_EQ(0, empty.blitAlpha(0, 0));
     for (int i = 0; i < W * H; i++)
         ASSERT_EQ(0x4321, Video::screen[i]) << i;
+}
+
+TEST(DLImage, RgbaConversionMatchesThePlainPathOnRandomRows)
+{
+#ifndef __SSE2__
+    GTEST_SKIP() << "only the plain path is built for this processor";
+#endif
+    std::mt19937 random(16);
+    // Every width up to a few blocks of eight, odd ones included, and whole and nearly whole
+    // screen rows, read from every byte offset.
+    std::vector<size_t> widths;
+    for (size_t width = 0; width <= 40; ++width)
+        widths.push_back(width);
+    widths.insert(widths.end(), {Video::WIDTH - 1, Video::WIDTH, Video::WIDTH + 1});
+    const uint16_t guard = 0x5A5A;
+    for (size_t width : widths) {
+        for (size_t offset = 0; offset < 4; ++offset) {
+            std::vector<unsigned char> samples(offset + width * 4);
+            for (unsigned char& sample : samples)
+                sample = (unsigned char)random();
+            std::vector<uint16_t> fast(width + 8, guard);
+            std::vector<uint16_t> plain = fast;
+            DLImage::rgbaToScreen(samples.data() + offset, width, fast.data());
+            DLImage::rgbaToScreenPlain(samples.data() + offset, width, plain.data());
+            ASSERT_EQ(fast, plain) << "width " << width << ", offset " << offset;
+        }
+    }
 }
