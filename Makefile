@@ -1,11 +1,11 @@
-# Front door over CMake: make run, make test, make bench, make fuzz.
+# Front door over CMake: make run, make test, make test-arm, make bench, make fuzz.
 MAKEFLAGS += --no-print-directory
 BUILD := build
 SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test bench fuzz screenshots preview-screenshot clean
+.PHONY: all deps build run test test-arm bench fuzz screenshots preview-screenshot clean
 
 all: build
 
@@ -30,8 +30,22 @@ test: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The unit tests built for 32-bit ARM (Debian armel) and run under qemu, and the ARM launcher
+# checked under qemu against the host build's.
+ARM_BUILD := build-arm
+ARM_SYSROOT := $(abspath $(ARM_BUILD))/sysroot
+
+test-arm: build
+	@scripts/install-deps --arm
+	@scripts/arm-sysroot $(ARM_SYSROOT)
+	@cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/armel-toolchain.cmake) \
+	  -DTREVANDEL_ARM_SYSROOT=$(ARM_SYSROOT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTREVANDEL_REFERENCE_LAUNCHER=$(APP) >/dev/null
+	@cmake --build $(ARM_BUILD) -j $(JOBS)
+	cd $(ARM_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD)
 
 # Release benchmarks: every figure is a ratio against a limit measured in the same run.
 BENCH_BUILD := build-bench
@@ -43,8 +57,9 @@ bench: deps
 	$(BENCH_BUILD)/bench/trevandel_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
 	  --benchmark_enable_random_interleaving=true \
 	  --benchmark_out=$(BENCH_BUILD)/bench.json --benchmark_out_format=json
-	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel --data data \
-	  --out $(BENCH_BUILD)/process.json
+	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel \
+	  --paced-launcher $(BENCH_BUILD)/bench/trevandel-paced --data data \
+	  --corpus tests/fuzz/corpus --out $(BENCH_BUILD)/process.json
 	@echo
 	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json
 
@@ -52,6 +67,8 @@ bench: deps
 FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := statements skin png dat save
+# The handheld's memory: any single allocation larger than it is a finding.
+FUZZ_MALLOC_LIMIT_MB := 64
 
 fuzz:
 	@scripts/install-deps --fuzz
@@ -63,7 +80,7 @@ fuzz:
 	  cp -n tests/fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/ 2>/dev/null || true; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  SDL_VIDEODRIVER=dummy $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
-	    -timeout=20 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t \
+	    -malloc_limit_mb=$(FUZZ_MALLOC_LIMIT_MB) -timeout=20 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t/ $(FUZZ_BUILD)/corpus/$$t \
 	    > $(FUZZ_BUILD)/fuzz_$$t.log 2>&1; status=$$?; \
 	  grep -E '^#[0-9]+ +DONE|^Done [0-9]+ runs' $(FUZZ_BUILD)/fuzz_$$t.log; \
 	  if [ $$status -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; fi; \

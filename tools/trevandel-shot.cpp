@@ -1,6 +1,10 @@
 // Renders a page of a skin to a PNG without a display, using the launcher's own start-up and drawing.
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,11 +12,19 @@
 #include <vector>
 
 #include "core/ButtonMask.h"
+#include "core/Globals.h"
 #include "core/Launcher.h"
 #include "core/ScratchConfig.h"
 #include "core/Video.h"
+#include "skin/Page.h"
 
 namespace {
+
+// A sheet: tiles in rows of SHEET_COLUMNS, each under a label strip, GAP pixels apart.
+const int SHEET_COLUMNS = 4;
+const int GAP = 4;
+const int LABEL_PADDING = 2;
+const uint16_t SHEET_BACKGROUND = 0x2104;
 
 struct KeyName {
     const char* name;
@@ -29,14 +41,99 @@ const KeyName KEYS[] = {
 void usage()
 {
     fprintf(stderr,
-            "usage: trevandel-shot [--app DIR] [--page N] [--double] [--save] [--out FILE] [KEY...]\n"
+            "usage: trevandel-shot [--app DIR] [--page N] [--double] [--save] [--verbose]\n"
+            "                      [--sheet [--selected]] [--out FILE] [KEY...]\n"
             "  Starts the launcher from DIR (default: this program's directory) without a display,\n"
-            "  shows page N (default: the skin's start page), presses each KEY in turn and writes\n"
-            "  the frame on screen as a 320x240 PNG (640x480 with --double) to FILE (default shot.png).\n"
+            "  shows page N, 0 to 127 (default: the skin's start page), presses each KEY in turn and\n"
+            "  writes the frame on screen as a 320x240 PNG (640x480 with --double) to FILE (default\n"
+            "  shot.png). --sheet instead writes every filled page, labelled with its number, in\n"
+            "  rows of four; with --selected, each page once with each of its buttons selected.\n"
             "  A config action changes a scratch copy of Trevandel.cfg, which the rest of the run\n"
             "  reads as a restarted launcher would; with --save it rewrites DIR's Trevandel.cfg.\n"
+            "  The launcher's own lines are shown only with --verbose.\n"
             "  Keys: up down left right push start select l r a b x y voldown volup.\n");
 }
+
+// A usage error: the reason, then the usage, and exit status 2.
+int badUsage(const char* format, const std::string& what)
+{
+    fprintf(stderr, "trevandel-shot: ");
+    fprintf(stderr, format, what.c_str());
+    fprintf(stderr, "\n");
+    usage();
+    return 2;
+}
+
+bool parsePage(const char* text, int& page)
+{
+    char* end = nullptr;
+    const long value = strtol(text, &end, 10);
+    if (!*text || *end || value < 0 || value >= Launcher::PAGE_COUNT)
+        return false;
+    page = int(value);
+    return true;
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Standard output goes nowhere while it lives: the launcher's own lines are not the tool's.
+class SilencedOutput {
+public:
+    explicit SilencedOutput(bool silence) : m_saved(-1)
+    {
+        if (!silence)
+            return;
+        fflush(stdout);
+        m_saved = dup(STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, STDOUT_FILENO);
+            close(null);
+        }
+    }
+    ~SilencedOutput()
+    {
+        if (m_saved < 0)
+            return;
+        fflush(stdout);
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+    }
+    SilencedOutput(const SilencedOutput&) = delete;
+    SilencedOutput& operator=(const SilencedOutput&) = delete;
+
+private:
+    int m_saved;
+};
+
+bool isPageFilled(Launcher& launcher, int index)
+{
+    Page& page = launcher.page(index);
+    if (page.backgroundType().length() > 0 || page.returnAction().count() > 0)
+        return true;
+    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+        if (page.button(slot))
+            return true;
+    }
+    return false;
+}
+
+// 16-bit screen pixels of any size.
+struct Picture {
+    int width;
+    int height;
+    std::vector<uint16_t> pixels;
+};
 
 bool parseKey(const char* name, ButtonMask& mask)
 {
@@ -49,7 +146,7 @@ bool parseKey(const char* name, ButtonMask& mask)
     return false;
 }
 
-bool writePng(const char* path, const uint16_t* frame, int scale)
+bool writePng(const char* path, const Picture& picture, int scale)
 {
     FILE* file = fopen(path, "wb");
     if (!file)
@@ -61,8 +158,8 @@ bool writePng(const char* path, const uint16_t* frame, int scale)
         fclose(file);
         return false;
     }
-    const int width = Video::WIDTH * scale;
-    const int height = Video::HEIGHT * scale;
+    const int width = picture.width * scale;
+    const int height = picture.height * scale;
     png_init_io(png, file);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -70,7 +167,7 @@ bool writePng(const char* path, const uint16_t* frame, int scale)
     std::vector<png_byte> row(width * 3);
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
-            uint16_t p = frame[(y / scale) * Video::WIDTH + x / scale];
+            uint16_t p = picture.pixels[size_t(y / scale) * picture.width + x / scale];
             // Widen each 5-bit field to 8 bits the usual way (copy the top bits down).
             int r = (p >> 11) & 31, g = (p >> 6) & 31, b = p & 31;
             row[x * 3] = png_byte((r << 3) | (r >> 2));
@@ -90,6 +187,87 @@ std::string directoryOf(const char* path)
     return slash ? std::string(path, slash - path) : std::string(".");
 }
 
+// What one tile shows: a page, and the slot selected on it (-1: as the page has it).
+struct Tile {
+    int page;
+    int slot;
+};
+
+// The page drawn as a single shot of it would draw it: from a cleared buffer, the battery
+// counter as a fresh start has it.
+void drawTile(Launcher& launcher, const Tile& tile)
+{
+    launcher.setCurrentPage(tile.page);
+    if (tile.slot >= 0) {
+        WString::Array select;
+        select.append(WString("select"));
+        select.append(WString(std::to_string(tile.slot).c_str()));
+        int nav = NAV_NONE;
+        launcher.page(tile.page).handleInput(select, nav);
+    }
+    std::fill(Video::screen, Video::screen + Video::WIDTH * Video::HEIGHT, uint16_t(0));
+    gBattery.reset();
+    launcher.handleMask(0);
+}
+
+// The label text in the launcher's font, drawn into a strip of its own.
+std::vector<uint16_t> labelStrip(const std::string& text, int height)
+{
+    std::vector<uint16_t> scratch(size_t(Video::WIDTH) * Video::HEIGHT, SHEET_BACKGROUND);
+    uint16_t* screen = Video::screen;
+    Video::screen = scratch.data();
+    gFont.setColour(0xFFFF);
+    gFont.drawText(LABEL_PADDING, LABEL_PADDING, text.c_str());
+    Video::screen = screen;
+    scratch.resize(size_t(Video::WIDTH) * height);
+    return scratch;
+}
+
+Picture drawSheet(Launcher& launcher, bool selectEach)
+{
+    std::vector<Tile> tiles;
+    for (int p = 0; p < Launcher::PAGE_COUNT; p++) {
+        if (!isPageFilled(launcher, p))
+            continue;
+        const int before = int(tiles.size());
+        for (int slot = 0; selectEach && slot < Page::SLOT_COUNT; slot++) {
+            if (launcher.page(p).button(slot))
+                tiles.push_back(Tile{p, slot});
+        }
+        if (int(tiles.size()) == before)
+            tiles.push_back(Tile{p, -1});
+    }
+    if (tiles.empty()) {
+        fprintf(stderr, "trevandel-shot: warning: the skin fills no page; the sheet shows the "
+                        "empty start page\n");
+        tiles.push_back(Tile{launcher.currentPage(), -1});
+    }
+    const int labelHeight = gFont.lineHeight() + 2 * LABEL_PADDING;
+    const int columns = std::min(int(tiles.size()), SHEET_COLUMNS);
+    const int rows = (int(tiles.size()) + columns - 1) / columns;
+    Picture sheet;
+    sheet.width = GAP + columns * (Video::WIDTH + GAP);
+    sheet.height = GAP + rows * (labelHeight + Video::HEIGHT + GAP);
+    sheet.pixels.assign(size_t(sheet.width) * sheet.height, SHEET_BACKGROUND);
+    for (size_t i = 0; i < tiles.size(); i++) {
+        const int left = GAP + int(i % columns) * (Video::WIDTH + GAP);
+        const int top = GAP + int(i / columns) * (labelHeight + Video::HEIGHT + GAP);
+        std::string label = "page " + std::to_string(tiles[i].page);
+        if (tiles[i].slot >= 0)
+            label += ", slot " + std::to_string(tiles[i].slot) + " selected";
+        const std::vector<uint16_t> strip = labelStrip(label, labelHeight);
+        drawTile(launcher, tiles[i]);
+        const uint16_t* shown = Video::backBuffer(Video::bufferIndex() ^ 1);
+        for (int y = 0; y < labelHeight + Video::HEIGHT; y++) {
+            const uint16_t* from = y < labelHeight ? &strip[size_t(y) * Video::WIDTH]
+                                                   : shown + size_t(y - labelHeight) * Video::WIDTH;
+            std::copy(from, from + Video::WIDTH,
+                      &sheet.pixels[size_t(top + y) * sheet.width + left]);
+        }
+    }
+    return sheet;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,32 +277,50 @@ int main(int argc, char** argv)
     int page = -1;
     int scale = 1;
     bool save = false;
+    bool verbose = false;
+    bool sheet = false;
+    bool selectEach = false;
     std::vector<ButtonMask> keys;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "--app" && i + 1 < argc) {
             app = argv[++i];
         } else if (arg == "--page" && i + 1 < argc) {
-            page = WString(argv[++i]).toInt();
+            if (!parsePage(argv[++i], page))
+                return badUsage("--page takes a page number from 0 to 127, not '%s'", argv[i]);
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
         } else if (arg == "--double") {
             scale = 2;
         } else if (arg == "--save") {
             save = true;
+        } else if (arg == "--verbose") {
+            verbose = true;
+        } else if (arg == "--sheet") {
+            sheet = true;
+        } else if (arg == "--selected") {
+            selectEach = true;
         } else if (arg == "--help" || arg == "-h") {
             usage();
             return 0;
         } else {
             ButtonMask mask;
-            if (!parseKey(arg.c_str(), mask)) {
-                fprintf(stderr, "trevandel-shot: unknown key or option '%s'\n", arg.c_str());
-                usage();
-                return 2;
-            }
+            if (!parseKey(arg.c_str(), mask))
+                return badUsage(arg[0] == '-' ? "unknown option or missing value '%s'"
+                                              : "unknown key '%s'",
+                                arg);
             keys.push_back(mask);
         }
     }
+    if (selectEach && !sheet)
+        return badUsage("%s goes with --sheet", "--selected");
+    if (sheet && !keys.empty())
+        return badUsage("%s takes no keys: it draws each page as it first shows", "--sheet");
+    if (!isDirectory(app))
+        return badUsage("no application folder %s", app);
+    if (!exists(app + "/" + Launcher::CONFIG_FILE) && !isDirectory(app + "/skins"))
+        return badUsage("%s holds no Trevandel.cfg and no skins/: give the launcher's folder",
+                        app);
     // Never open a window: draw into the back buffers only.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
 
@@ -140,10 +336,19 @@ int main(int argc, char** argv)
         }
         scratch.attach(launcher);
     }
+    SilencedOutput quiet(!verbose);
     if (launcher.start(1, launcherArgv) != 0)
         return 1;
     // With --save a "config" key saves the change but must not replace this process.
     launcher.setProgramPath(nullptr);
+    if (sheet) {
+        const Picture picture = drawSheet(launcher, selectEach);
+        if (!writePng(out.c_str(), picture, scale)) {
+            fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (page >= 0)
         launcher.setCurrentPage(page);
     // The first frame, then each key pressed and released as the loop would see it.
@@ -152,9 +357,15 @@ int main(int argc, char** argv)
         if (launcher.handleMask(mask) == Launcher::QUIT || launcher.handleMask(0) == Launcher::QUIT)
             break;
     }
+    if (!isPageFilled(launcher, launcher.currentPage()))
+        fprintf(stderr, "trevandel-shot: warning: page %d is empty: the skin never fills it, so "
+                        "the shot is black\n",
+                launcher.currentPage());
     // The frame on screen is the buffer flipped last, not the one drawing goes to next.
     const uint16_t* shown = Video::backBuffer(Video::bufferIndex() ^ 1);
-    if (!writePng(out.c_str(), shown, scale)) {
+    Picture frame{Video::WIDTH, Video::HEIGHT,
+                  std::vector<uint16_t>(shown, shown + Video::WIDTH * Video::HEIGHT)};
+    if (!writePng(out.c_str(), frame, scale)) {
         fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
         return 1;
     }

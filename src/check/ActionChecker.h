@@ -13,6 +13,8 @@ class Launcher;
 struct ActionContext {
     int page;
     bool fromDat;
+    // The list a Trevandel.dat is entered from, or -1.
+    int listSlot = -1;
 };
 
 class ActionChecker {
@@ -25,10 +27,18 @@ public:
     void checkAction(const WString::Array& words, const ActionContext& context,
                      const SkinDiagnostics::Location& where);
     // allowed: the names, besides the configuration's, that are expanded where value is used.
+    // listHint, when not empty, says where the lists are for a list variable of another slot;
+    // listSlot is the one list a Trevandel.dat is entered from, or -1.
     void checkReferences(const WString& value, const SkinDiagnostics::Location& where,
-                         const std::set<std::string>& allowed, bool fromDat = false);
+                         const std::set<std::string>& allowed, bool fromDat = false,
+                         const std::string& listHint = std::string(), int listSlot = -1);
 
 private:
+    // config,SKIN,value: the folders below skins/ the value can name must hold a skin.
+    void checkSkinChoice(const WString& value, int pageIndex, const SkinDiagnostics::Location& where);
+    // Where the page's lists are, for a %N% that names no list: empty when it has none.
+    std::string listHint(const ActionContext& context) const;
+
     SkinDiagnostics& m_diagnostics;
     Launcher& m_launcher;
 };

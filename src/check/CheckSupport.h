@@ -6,12 +6,16 @@
 #include <cctype>
 #include <string>
 
+#include "check/SkinDiagnostics.h"
 #include "core/Launcher.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 #include "text/WString.h"
 
 namespace check {
+
+// The battery counter wraps at 1000, so three digits are the widest a text can get.
+const char* const WIDEST_BATTERY = "999";
 
 // The folder the launcher runs programs in, and so resolves relative paths below.
 const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
@@ -78,6 +82,32 @@ inline bool isListSlot(Launcher& launcher, int pageIndex, int slot)
     Button* button = launcher.page(pageIndex).button(slot);
     // Only these become lists when the page is first drawn.
     return button && button->type() == "selector" && button->typeArgs().count() >= 4;
+}
+
+// A value after a comma keeps its blanks, so " .ogg" is an ending no name has.
+inline bool startsWithBlank(const WString& text)
+{
+    return text.length() > 0 && (text.at(0) == ' ' || text.at(0) == '\t');
+}
+
+// Six hex digits, as the list and button colours need.
+inline bool isColour(const WString& text)
+{
+    if (text.length() != 6)
+        return false;
+    for (int i = 0; i < 6; i++) {
+        if (!isxdigit((unsigned char)text.at(i)))
+            return false;
+    }
+    return true;
+}
+
+inline void reportBadColour(SkinDiagnostics& diagnostics, const WString& text,
+                            const SkinDiagnostics::Location& where)
+{
+    if (!isColour(text))
+        diagnostics.reportAt(where.file, where.line, "colour \"%s\" is not six hex digits RRGGBB",
+                             text.printable());
 }
 
 } // namespace check

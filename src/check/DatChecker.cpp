@@ -27,7 +27,7 @@ DatChecker::DatChecker(SkinDiagnostics& diagnostics, const std::string& base,
 {
 }
 
-void DatChecker::checkDatFiles(int pageIndex, const std::string& startDirectory)
+void DatChecker::checkDatFiles(int pageIndex, int slot, const std::string& startDirectory)
 {
     const bool inside = startDirectory.compare(0, m_base.size(), m_base) == 0;
     const int maxDepth = inside ? MAX_DAT_DEPTH : 1;
@@ -40,7 +40,7 @@ void DatChecker::checkDatFiles(int pageIndex, const std::string& startDirectory)
         visited++;
         // The list reads a Trevandel.dat only on entering a folder, never in its start folder.
         if (depth > 0 && isFile(directory + DAT_FILE))
-            checkDat(directory, pageIndex);
+            checkDat(directory, pageIndex, slot);
         if (depth >= maxDepth)
             continue;
         WString::Array entries;
@@ -52,7 +52,7 @@ void DatChecker::checkDatFiles(int pageIndex, const std::string& startDirectory)
     }
 }
 
-void DatChecker::checkDat(const std::string& directory, int pageIndex)
+void DatChecker::checkDat(const std::string& directory, int pageIndex, int slot)
 {
     const std::string path = directory + DAT_FILE;
     const std::string file = m_diagnostics.displayName(path.c_str());
@@ -70,15 +70,26 @@ void DatChecker::checkDat(const std::string& directory, int pageIndex)
         const std::string shown = m_diagnostics.displayName(listed.c_str());
         if (!isDirectory(listed))
             m_diagnostics.reportAt(location.file, location.line,
-                                   "DIRECTORY %s does not exist: the folder shows an empty list",
+                                   "DIRECTORY %s does not exist: the folder cannot be entered",
                                    shown.c_str());
         else if (!endsWithSlash(listed))
             m_diagnostics.reportAt(location.file, location.line,
                                    "DIRECTORY %s does not end in /: names are appended to it",
                                    shown.c_str());
     }
+    if (m_diagnostics.fieldLocation(file, -1, -1, "FILTER", location)) {
+        for (int i = 0; i < filters.count(); i++) {
+            if (startsWithBlank(filters.at(i))) {
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "FILTER ending \"%s\" starts with a blank, which is part "
+                                       "of it: no file ends so; drop the blank after the comma",
+                                       filters.at(i).printable());
+                break;
+            }
+        }
+    }
     if (m_diagnostics.fieldLocation(file, -1, -1, "ACTION", location))
-        m_actions.checkAction(action, ActionContext{pageIndex, true}, location);
+        m_actions.checkAction(action, ActionContext{pageIndex, true, slot}, location);
     if (m_diagnostics.fieldLocation(file, -1, -1, "SPEED", location)) {
         if (speed.count() != 1 && speed.count() != 3)
             m_diagnostics.reportAt(location.file, location.line,

@@ -15,11 +15,11 @@ public:
     DatChecker(const DatChecker&) = delete;
     DatChecker& operator=(const DatChecker&) = delete;
 
-    // The folders below startDirectory, as the list of page pageIndex can enter them.
-    void checkDatFiles(int pageIndex, const std::string& startDirectory);
+    // The folders below startDirectory, as the list in slot of page pageIndex can enter them.
+    void checkDatFiles(int pageIndex, int slot, const std::string& startDirectory);
 
 private:
-    void checkDat(const std::string& directory, int pageIndex);
+    void checkDat(const std::string& directory, int pageIndex, int slot);
 
     SkinDiagnostics& m_diagnostics;
     std::string m_base;

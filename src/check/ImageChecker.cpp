@@ -4,6 +4,7 @@
 #include "check/CheckSupport.h"
 #include "core/Video.h"
 #include "gfx/DLImage.h"
+#include "gfx/ImageCache.h"
 
 using namespace check;
 
@@ -13,7 +14,9 @@ const int IMAGE_DEPTH = 15;
 
 } // namespace
 
-ImageChecker::ImageChecker(SkinDiagnostics& diagnostics) : m_diagnostics(diagnostics) {}
+ImageChecker::ImageChecker(SkinDiagnostics& diagnostics) : m_diagnostics(diagnostics), m_cachedBytes(0)
+{
+}
 
 const ImageChecker::Image& ImageChecker::image(const std::string& path, bool keepAlpha)
 {
@@ -24,10 +27,25 @@ const ImageChecker::Image& ImageChecker::image(const std::string& path, bool kee
     // Decoded with the launcher's own reader, so its reason for refusing a file is the one told.
     m_diagnostics.takeImageError();
     DLImage decoded;
-    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha), 0, 0, ""};
+    // Images are counted against the cache's budget in the order the checker meets them; the
+    // launcher meets them in the order pages are shown, so which one is refused may differ.
+    const bool cached = m_cachedPaths.count(path) > 0;
+    const size_t room = cached ? SIZE_MAX : ImageCache::BUDGET_BYTES - m_cachedBytes;
+    Image result{decoded.loadPng(path.c_str(), IMAGE_DEPTH, keepAlpha, room), 0, 0, "", {}};
     if (result.loaded) {
         result.width = decoded.width();
         result.height = decoded.height();
+        if (!cached) {
+            m_cachedPaths.insert(path);
+            m_cachedBytes += decoded.bytes();
+        }
+        if (decoded.hasAlpha()) {
+            result.alpha.resize(size_t(result.width) * size_t(result.height));
+            for (int y = 0; y < result.height; y++) {
+                for (int x = 0; x < result.width; x++)
+                    result.alpha[size_t(y) * result.width + x] = uint8_t(decoded.alphaAt(x, y));
+            }
+        }
     } else {
         result.reason = m_diagnostics.takeImageError();
         if (result.reason.empty())
@@ -67,4 +85,34 @@ void ImageChecker::checkImagePath(const WString& path, const SkinDiagnostics::Lo
                                "image %s (%dx%d) at (%d,%d) reaches off the 320x240 screen and is "
                                "cut",
                                shown.c_str(), decoded.width, decoded.height, x, y);
+}
+
+bool ImageChecker::size(const WString& path, bool keepAlpha, int& width, int& height)
+{
+    const std::string file = path.printable();
+    if (file.empty() || file[0] != '/')
+        return false;
+    const Image& decoded = image(file, keepAlpha);
+    width = decoded.width;
+    height = decoded.height;
+    return decoded.loaded;
+}
+
+bool ImageChecker::covers(const WString& path, int x, int y, const Area& area)
+{
+    int width = 0, height = 0;
+    if (area.isEmpty() || !size(path, true, width, height))
+        return false;
+    if (area.left < x || area.top < y || area.right > x + width || area.bottom > y + height)
+        return false;
+    const Image& decoded = image(path.printable(), true);
+    if (decoded.alpha.empty())
+        return true;
+    for (int row = area.top; row < area.bottom; row++) {
+        for (int column = area.left; column < area.right; column++) {
+            if (decoded.alpha[size_t(row - y) * width + (column - x)] != 255)
+                return false;
+        }
+    }
+    return true;
 }

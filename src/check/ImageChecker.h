@@ -1,11 +1,24 @@
 // Checks the images a skin names: that they decode, and where they fall on the screen.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "check/SkinDiagnostics.h"
 #include "text/WString.h"
+
+// Screen pixels from left to right and top to bottom, the right and bottom edges excluded.
+struct Area {
+    int left;
+    int top;
+    int right;
+    int bottom;
+    bool isEmpty() const { return left >= right || top >= bottom; }
+};
 
 class ImageChecker {
 public:
@@ -17,12 +30,19 @@ public:
     void checkImagePath(const WString& path, const SkinDiagnostics::Location& where,
                         bool keepAlpha, int x, int y, bool placed);
 
+    // The size of an image as decoded; false when it does not decode.
+    bool size(const WString& path, bool keepAlpha, int& width, int& height);
+    // Whether the button image drawn at (x, y) hides every pixel of area.
+    bool covers(const WString& path, int x, int y, const Area& area);
+
 private:
     struct Image {
         bool loaded;
         int width;
         int height;
         std::string reason;
+        // Row-major coverage when the file has an alpha channel (kept), else empty: opaque.
+        std::vector<uint8_t> alpha;
     };
 
     // Each file is decoded once per alpha setting, however many buttons show it.
@@ -30,4 +50,7 @@ private:
 
     SkinDiagnostics& m_diagnostics;
     std::map<std::string, Image> m_images;
+    // The launcher's cache holds each path once, as first asked for, within its budget.
+    std::set<std::string> m_cachedPaths;
+    size_t m_cachedBytes;
 };

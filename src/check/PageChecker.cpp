@@ -18,22 +18,7 @@ using namespace check;
 
 namespace {
 
-// The battery counter wraps at 1000, so three digits are the widest a text can get.
-const char* const WIDEST_BATTERY = "999";
 const char* const DIRECTIONS[] = {"LEFT", "RIGHT", "UP", "DOWN", "ACTION"};
-
-std::vector<std::string> optionNames(Button& button)
-{
-    std::vector<std::string> names;
-    Config::Store::Iterator it(&button.options().entries());
-    WString name;
-    WString::Array values;
-    while (it.hasNext()) {
-        it.next(name, values);
-        names.push_back(name.printable());
-    }
-    return names;
-}
 
 } // namespace
 
@@ -41,7 +26,7 @@ PageChecker::PageChecker(SkinDiagnostics& diagnostics, Launcher& launcher,
                          const std::string& skinFile, ActionChecker& actions, ImageChecker& images,
                          DatChecker& dats)
     : m_diagnostics(diagnostics), m_launcher(launcher), m_skinFile(skinFile), m_actions(actions),
-      m_images(images), m_dats(dats)
+      m_images(images), m_dats(dats), m_lists(diagnostics, skinFile, actions, dats)
 {
 }
 
@@ -92,10 +77,18 @@ void PageChecker::checkBackground(Page& page, int pageIndex)
     }
     if (type == "image") {
         m_images.checkImagePath(args.at(0), location, false, 0, 0, false);
+        int width = 0, height = 0;
+        if (m_images.size(args.at(0), false, width, height) &&
+            (width < Video::WIDTH || height < Video::HEIGHT))
+            m_diagnostics.reportAt(location.file, location.line,
+                                   "background image %s is %dx%d, smaller than the 320x240 "
+                                   "screen: the rest keeps what was drawn before; make it 320x240",
+                                   m_diagnostics.displayName(args.at(0).printable()).c_str(),
+                                   width, height);
         return;
     }
     for (int i = 0; i < args.count(); i++)
-        checkColour(args.at(i), location);
+        reportBadColour(m_diagnostics, args.at(i), location);
 }
 
 void PageChecker::checkButton(Page& page, int pageIndex, int slot)
@@ -117,14 +110,14 @@ void PageChecker::checkButton(Page& page, int pageIndex, int slot)
         else if (type == "rect")
             checkRectButton(args, location);
         else if (type == "selector")
-            checkSelectorButton(button, pageIndex, location);
+            m_lists.checkSelectorButton(button, pageIndex, slot, location);
         else
             m_diagnostics.reportAt(location.file, location.line,
                                    "unknown button type \"%s\" (image, text, rect or selector): "
                                    "it draws nothing",
                                    type.printable());
     }
-    checkOptions(button, pageIndex, slot);
+    m_lists.checkOptions(button, pageIndex, slot);
 
     const WString::Array* actions[] = {&button.onLeft(), &button.onRight(), &button.onUp(),
                                        &button.onDown(), &button.onAction()};
@@ -145,6 +138,10 @@ void PageChecker::checkImageButton(const WString::Array& args,
         if (args.count() < 2)
             return;
     }
+    if (args.count() == 2)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "TYPE image has x and y but no picture: it draws nothing; add the "
+                               "PNG after them");
     const int x = toInt(args.at(0));
     const int y = toInt(args.at(1));
     for (int i = 2; i < args.count() && i < 4; i++)
@@ -163,8 +160,17 @@ void PageChecker::checkTextButton(const WString::Array& args, const SkinDiagnost
         if (args.count() < 5)
             return;
     }
-    checkColour(args.at(2), where);
-    checkColour(args.at(3), where);
+    reportBadColour(m_diagnostics, args.at(2), where);
+    reportBadColour(m_diagnostics, args.at(3), where);
+    int undrawable = 0;
+    for (const char* p = args.at(4).printable(); *p; p++)
+        undrawable += (unsigned char)*p < ' ' || (unsigned char)*p > '~';
+    if (undrawable > 0)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "text \"%s\" has %d byte%s the font cannot draw (it has printable "
+                               "ASCII only): %s left out",
+                               args.at(4).printable(), undrawable, undrawable == 1 ? "" : "s",
+                               undrawable == 1 ? "it is" : "they are");
     const int lineHeight = gFont.lineHeight();
     if (lineHeight <= 0)
         return;
@@ -190,7 +196,7 @@ void PageChecker::checkRectButton(const WString::Array& args, const SkinDiagnost
         if (args.count() < 5)
             return;
     }
-    checkColour(args.at(4), where);
+    reportBadColour(m_diagnostics, args.at(4), where);
     const int left = toInt(args.at(0)), top = toInt(args.at(1));
     const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
     if (left > right || top > bottom)
@@ -205,135 +211,7 @@ void PageChecker::checkRectButton(const WString::Array& args, const SkinDiagnost
                                left, top, right, bottom);
 }
 
-void PageChecker::checkSelectorButton(Button& button, int pageIndex,
-                                      const SkinDiagnostics::Location& where)
-{
-    const WString::Array& args = button.typeArgs();
-    if (args.count() != 4) {
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE selector takes left, top, right and bottom, 4 values, not "
-                               "%d%s",
-                               args.count(),
-                               args.count() < 4 ? ": no list is shown" : ": the extra ones are ignored");
-        if (args.count() < 4)
-            return;
-    }
-    const int left = toInt(args.at(0)), top = toInt(args.at(1));
-    const int bottom = toInt(args.at(3));
-    const int lineHeight = gFont.lineHeight();
-    if (lineHeight > 0) {
-        const int rows = bottom > top ? (bottom - top) / lineHeight : 0;
-        if (rows == 0)
-            m_diagnostics.reportAt(where.file, where.line,
-                                   "selector area from y %d to %d holds no %d-pixel line: the "
-                                   "list shows nothing",
-                                   top, bottom, lineHeight);
-        else if (left < 0 || top < 0 || left >= Video::WIDTH ||
-                 top + rows * lineHeight > Video::HEIGHT)
-            m_diagnostics.reportAt(where.file, where.line,
-                                   "selector lines at (%d,%d), %d of %d pixels, reach off the "
-                                   "320x240 screen",
-                                   left, top, rows, lineHeight);
-    }
 
-    WString::Array startDir;
-    std::string start = "/";
-    if (button.options().get("startdir", startDir) && startDir.count() == 1)
-        start = startDir.at(0).printable();
-    WString::Array type;
-    const bool browsable = !(button.options().get("type", type) && type.count() == 1 &&
-                             (type.at(0) == "dir" || type.at(0) == "file"));
-    // Folders can only be entered, and their Trevandel.dat read, when the list shows them
-    // with their "/".
-    if (browsable && start[0] == '/' && endsWithSlash(start) && isDirectory(start))
-        m_dats.checkDatFiles(pageIndex, start);
-}
-
-void PageChecker::checkOptions(Button& button, int pageIndex, int slot)
-{
-    const bool selector = button.type() == "selector";
-    for (const std::string& name : optionNames(button)) {
-        SkinDiagnostics::Location location;
-        if (!where(m_skinFile, pageIndex, slot, "OPTIONS " + name, location))
-            continue;
-        WString::Array values;
-        button.options().get(name.c_str(), values);
-        for (int i = 0; i < values.count(); i++)
-            m_actions.checkReferences(values.at(i), location, {});
-        if (name.empty()) {
-            m_diagnostics.reportAt(location.file, location.line,
-                                   "OPTIONS needs an option name (color, startdir, type or filter)");
-            continue;
-        }
-        if (name != "color" && name != "startdir" && name != "type" && name != "filter") {
-            m_diagnostics.reportAt(location.file, location.line,
-                                   "unknown option \"%s\" (color, startdir, type or filter)",
-                                   name.c_str());
-            continue;
-        }
-        if (!selector) {
-            m_diagnostics.reportAt(location.file, location.line,
-                                   "OPTIONS %s has no effect on a button of type \"%s\"; only a "
-                                   "selector reads options",
-                                   name.c_str(), button.type().printable());
-            continue;
-        }
-        if (name == "color") {
-            if (values.count() < 1 || values.count() > 3)
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "OPTIONS color takes 1 to 3 colours, not %d", values.count());
-            for (int i = 0; i < values.count() && i < 3; i++)
-                checkColour(values.at(i), location);
-        } else if (name == "startdir") {
-            if (values.count() != 1) {
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "OPTIONS startdir takes one folder, not %d values: the list "
-                                       "starts at /",
-                                       values.count());
-                continue;
-            }
-            const std::string start = values.at(0).printable();
-            const std::string shown = m_diagnostics.displayName(start.c_str());
-            if (start.empty() || start[0] != '/')
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "startdir \"%s\" is relative: the launcher resolves it "
-                                       "below %s; start it with %%basedir%% or /",
-                                       start.c_str(), WORKING_DIRECTORY);
-            else if (!isDirectory(start))
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "startdir %s does not exist: the list is empty",
-                                       shown.c_str());
-            else if (!endsWithSlash(start))
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "startdir %s does not end in /: names are appended to it",
-                                       shown.c_str());
-        } else if (name == "type") {
-            if (values.count() != 1 || (values.at(0) != "dir" && values.at(0) != "file"))
-                m_diagnostics.reportAt(location.file, location.line,
-                                       "OPTIONS type takes one word, dir or file, not \"%s\": the "
-                                       "list shows everything",
-                                       joined(values).c_str());
-        }
-    }
-}
-
-void PageChecker::checkColour(const WString& text, const SkinDiagnostics::Location& where)
-{
-    if (!isColour(text))
-        m_diagnostics.reportAt(where.file, where.line,
-                               "colour \"%s\" is not six hex digits RRGGBB", text.printable());
-}
-
-bool PageChecker::isColour(const WString& text)
-{
-    if (text.length() != 6)
-        return false;
-    for (int i = 0; i < 6; i++) {
-        if (!isxdigit((unsigned char)text.at(i)))
-            return false;
-    }
-    return true;
-}
 
 bool PageChecker::where(const std::string& file, int page, int slot, const std::string& field,
                         SkinDiagnostics::Location& location) const

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "check/ListChecker.h"
 #include "check/SkinDiagnostics.h"
 #include "text/WString.h"
 
@@ -30,15 +31,9 @@ private:
     void checkImageButton(const WString::Array& args, const SkinDiagnostics::Location& where);
     void checkTextButton(const WString::Array& args, const SkinDiagnostics::Location& where);
     void checkRectButton(const WString::Array& args, const SkinDiagnostics::Location& where);
-    void checkSelectorButton(Button& button, int pageIndex,
-                             const SkinDiagnostics::Location& where);
-    void checkOptions(Button& button, int pageIndex, int slot);
-    void checkColour(const WString& text, const SkinDiagnostics::Location& where);
 
     bool where(const std::string& file, int page, int slot, const std::string& field,
                SkinDiagnostics::Location& location) const;
-    // Six hex digits, as the list and button colours need.
-    static bool isColour(const WString& text);
 
     SkinDiagnostics& m_diagnostics;
     Launcher& m_launcher;
@@ -46,4 +41,5 @@ private:
     ActionChecker& m_actions;
     ImageChecker& m_images;
     DatChecker& m_dats;
+    ListChecker m_lists;
 };

@@ -11,6 +11,7 @@
 #include "check/ConfigChecker.h"
 #include "check/DatChecker.h"
 #include "check/ImageChecker.h"
+#include "check/LayoutChecker.h"
 #include "check/PageChecker.h"
 #include "core/Globals.h"
 #include "core/Launcher.h"
@@ -56,25 +57,44 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
         launcher.setConfigFile(WString(m_configFile.c_str()));
 
     m_diagnostics.takeImageError();
-    const WString skinDirectory = launcher.loadConfiguration();
+    const WString configuredDirectory = launcher.loadConfiguration();
+    WString skinDirectory = configuredDirectory;
+    if (!m_skinName.empty()) {
+        // As the launcher would run with SKIN set to that name.
+        skinDirectory = WString(m_base.c_str()) + "skins/" + m_skinName.c_str() + "/";
+        gConfig.setString("SKIN", WString(m_skinName.c_str()));
+        gConfig.setString("skindir", skinDirectory);
+    }
     // The font is the only image loaded so far; a failed reload keeps an earlier sheet.
     std::string reason = m_diagnostics.takeImageError();
     if (!reason.empty() || !gFont.isLoaded()) {
         m_diagnostics.reportAt(FONT_FILE, 0, "the font sheet %s: no text will show",
                                reason.empty() ? "cannot be loaded" : reason.c_str());
     }
-    const WString skinPath = skinDirectory + "Trevandel.skin";
+    const WString skinPath = skinDirectory + Launcher::SKIN_FILE;
     m_skinFile = m_diagnostics.displayName(skinPath.printable());
     const bool skinRead = launcher.readSkin(skinPath.printable());
-    ConfigChecker(m_diagnostics, launcher.configFile().printable()).check(skinDirectory, skinRead);
+    if (m_skinName.empty()) {
+        ConfigChecker(m_diagnostics, launcher.configFile().printable()).check(skinDirectory, skinRead);
+    } else {
+        const std::string configured =
+            std::string(configuredDirectory.printable()) + Launcher::SKIN_FILE;
+        ConfigChecker(m_diagnostics, launcher.configFile().printable()).check(configuredDirectory, isFile(configured));
+        if (!skinRead)
+            m_diagnostics.reportAt(m_skinFile, 0, "cannot be read: skins/%s/ holds no skin",
+                                   m_skinName.c_str());
+    }
 
     if (skinRead) {
         ImageChecker images(m_diagnostics);
         ActionChecker actions(m_diagnostics, launcher);
         DatChecker dats(m_diagnostics, m_base, actions);
         PageChecker pages(m_diagnostics, launcher, m_skinFile, actions, images, dats);
-        for (int p = 0; p < Launcher::PAGE_COUNT; p++)
+        LayoutChecker layout(m_diagnostics, launcher, m_skinFile, images);
+        for (int p = 0; p < Launcher::PAGE_COUNT; p++) {
             pages.checkPage(p);
+            layout.checkPage(p);
+        }
         checkReachability(launcher);
     }
     gConfig.clear();

@@ -19,8 +19,13 @@ public:
     // copy); reports still name it Trevandel.cfg.
     void setConfigFile(const std::string& path) { m_configFile = path; }
 
+    // Checks skins/name/ with the configuration instead of the skin the configuration names.
+    void setSkin(const std::string& name) { m_skinName = name; }
+
     // Loads and checks everything; the problems sorted by file and line. Needs no display.
     std::vector<Problem> run();
+    // The skin file the last run read, or tried to, named as the report names files.
+    const std::string& skinFile() const { return m_skinFile; }
 
     // "file:line: message", or "file: message" for a problem with the file as a whole.
     static std::string formatProblem(const Problem& problem);
@@ -33,6 +38,7 @@ private:
 
     std::string m_appDirectory;
     std::string m_configFile;
+    std::string m_skinName;
     std::string m_base;
     std::string m_skinFile;
     SkinDiagnostics m_diagnostics;

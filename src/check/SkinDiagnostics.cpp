@@ -5,7 +5,7 @@
 #include <cstdio>
 
 SkinDiagnostics::SkinDiagnostics()
-    : m_line(0), m_page(-1), m_slot(-1), m_statementReported(false)
+    : m_line(0), m_page(-1), m_slot(-1), m_statementReported(false), m_statementProblem(0)
 {
 }
 
@@ -19,7 +19,11 @@ std::string SkinDiagnostics::displayName(const char* path) const
 
 void SkinDiagnostics::beginStatement(const char* path, int line)
 {
-    m_file = displayName(path);
+    const std::string file = displayName(path);
+    // What dropped statements in one file says nothing about another.
+    if (file != m_file)
+        m_dropCauses.clear();
+    m_file = file;
     m_line = line;
     m_page = -1;
     m_slot = -1;
@@ -56,7 +60,19 @@ void SkinDiagnostics::noteField(const std::string& field)
 
 void SkinDiagnostics::noteFirstField(const std::string& field)
 {
-    m_fields.emplace(fieldKey(m_file, m_page, m_slot, field), Location{m_file, m_line});
+    auto placed = m_fields.emplace(fieldKey(m_file, m_page, m_slot, field), Location{m_file, m_line});
+    // A slot's second block adds to the button of its first, so it is always a slip.
+    if (!placed.second && field == "BUTTON")
+        report("BUTTON=%d is opened again (first at line %d): its statements go on with that "
+               "button and replace its earlier ones; use a free slot",
+               m_slot, placed.first->second.line);
+}
+
+void SkinDiagnostics::noteByteOrderMark(const char* path)
+{
+    reportAt(displayName(path), 1,
+             "the file starts with a UTF-8 byte-order mark: the launcher takes it for part of the "
+             "first key, which it then does not know; save the file without it");
 }
 
 bool SkinDiagnostics::fieldLocation(const std::string& file, int page, int slot,
@@ -81,7 +97,36 @@ void SkinDiagnostics::reportStatement(const std::string& message)
     if (m_statementReported)
         return;
     m_statementReported = true;
+    m_statementProblem = m_problems.size();
     m_problems.push_back(Problem{m_file, m_line, message});
+}
+
+void SkinDiagnostics::reportDroppedStatement(const std::string& message)
+{
+    if (m_statementReported) {
+        m_problems[m_statementProblem].message = message;
+        return;
+    }
+    reportStatement(message);
+}
+
+void SkinDiagnostics::noteDropCause(int scope, const std::string& statement, const char* range)
+{
+    if (statement.empty())
+        m_dropCauses.erase(scope);
+    else
+        m_dropCauses[scope] = DropCause{statement, m_line, range ? range : ""};
+}
+
+std::string SkinDiagnostics::dropReason(int scope) const
+{
+    auto cause = m_dropCauses.find(scope);
+    if (cause != m_dropCauses.end())
+        return "it follows " + cause->second.statement + " at line " +
+               std::to_string(cause->second.line) + ", which is outside " + cause->second.range;
+    if (scope < 0)
+        return "it comes before the first PAGE";
+    return "it comes before the first BUTTON of page " + std::to_string(scope);
 }
 
 void SkinDiagnostics::reportAt(const std::string& file, int line, const char* format, ...)

@@ -51,12 +51,17 @@ public:
     // Sorted by file, then line, then text; exact repeats removed.
     std::vector<Problem> sortedProblems() const;
 
+    void noteDropCause(int scope, const std::string& statement, const char* range) override;
+    std::string dropReason(int scope) const override;
+    void noteByteOrderMark(const char* path) override;
+
     // Why the image decoder refused the last file; emptied by taking it.
     void noteImageError(const std::string& reason) override { m_imageError = reason; }
     std::string takeImageError();
 
 private:
     void reportStatement(const std::string& message) override;
+    void reportDroppedStatement(const std::string& message) override;
     static std::string fieldKey(const std::string& file, int page, int slot, const std::string& field);
     void add(const std::string& file, int line, const char* format, va_list args);
 
@@ -66,6 +71,15 @@ private:
     int m_page;
     int m_slot;
     bool m_statementReported;
+    // Index in m_problems of the current statement's problem, when it has one.
+    size_t m_statementProblem;
+    struct DropCause {
+        std::string statement;
+        int line;
+        std::string range;
+    };
+    // By scope: -1 for the page being filled, else the page whose slot is being filled.
+    std::map<int, DropCause> m_dropCauses;
     std::map<std::string, Location> m_fields;
     std::vector<Problem> m_problems;
     std::string m_imageError;

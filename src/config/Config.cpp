@@ -11,7 +11,7 @@
 
 static const char* const kValueSeparator = ",";
 
-Config::Config() : m_entries(31), m_loaded(0) {}
+Config::Config() : m_entries(31), m_loaded(0), m_expandedBytes(0), m_refusedExpansions(0) {}
 
 Config::Config(const char* path) : Config()
 {
@@ -72,15 +72,48 @@ void Config::remove(const char* name)
 void Config::clear()
 {
     m_entries.clear();
+    // A store filled afresh may hand out as much as a new one.
+    m_expandedBytes = 0;
 }
 
-// Appends to out what one reference between two "%" stands for; a missing key stays as written.
+namespace {
+
+// What the references of one expansion may still add, and whether one was refused for it.
+struct Room {
+    size_t& storeUsed;
+    bool refused;
+};
+
+// Whether length more bytes from references keep the value and the store within their limits.
+// Written so that nothing can wrap on a 32-bit size_t.
+bool fits(size_t length, size_t valueSoFar, const Room& room)
+{
+    return valueSoFar <= Config::MAX_EXPANDED_BYTES && length <= Config::MAX_EXPANDED_BYTES - valueSoFar &&
+           length <= Config::MAX_STORE_EXPANSION_BYTES - room.storeUsed;
+}
+
+// A reference that would pass a limit stays as written, like one to a missing key.
+bool keepAsWritten(const char* reference, size_t length, std::string& out, Room& room, bool* asWritten)
+{
+    out += '%';
+    out.append(reference, length);
+    out += '%';
+    room.refused = true;
+    if (asWritten)
+        *asWritten = true;
+    return true;
+}
+
+// Appends to out what one reference between two "%" stands for; a missing key stays as written,
+// which sets asWritten (then the name, without any index, stands between two "%").
 // False when it adds nothing: an index out of range, an absent value or a key without values.
 // name is the text between the marks; it is cut up in place.
-static bool resolveReference(const Config::Store& entries, std::string& name, std::string& out)
+bool resolveReference(const Config::Store& entries, std::string& name, std::string& out, Room& room,
+                      bool* asWritten = nullptr)
 {
     const size_t bracket = name.find('[');
     if (bracket != std::string::npos && bracket > 0 && name.back() == ']') {
+        const size_t written = name.size();
         name.back() = '\0';
         name[bracket] = '\0';
         const char* base = name.c_str();
@@ -89,6 +122,8 @@ static bool resolveReference(const Config::Store& entries, std::string& name, st
             out += '%';
             out += base;
             out += '%';
+            if (asWritten)
+                *asWritten = true;
             return true;
         }
         // Read as a long so that a huge index cannot wrap into range.
@@ -99,7 +134,15 @@ static bool resolveReference(const Config::Store& entries, std::string& name, st
         const char* item = values->at(static_cast<int>(index)).text();
         if (!item)
             return false;
-        out += item;
+        const size_t length = strlen(item);
+        if (!fits(length, out.size(), room)) {
+            // The reference as written, with its index.
+            name[bracket] = '[';
+            name.back() = ']';
+            return keepAsWritten(name.data(), written, out, room, asWritten);
+        }
+        out.append(item, length);
+        room.storeUsed += length;
         return true;
     }
     const WString::Array* values = entries.valueOf(name.c_str());
@@ -107,19 +150,35 @@ static bool resolveReference(const Config::Store& entries, std::string& name, st
         out += '%';
         out += name;
         out += '%';
+        if (asWritten)
+            *asWritten = true;
         return true;
     }
     // The values joined with the separator: one absent value, or none, joins to nothing.
     const int count = values->count();
     if (count == 0 || (count == 1 && values->at(0).isAbsent()))
         return false;
+    // Measured before anything is appended, in steps that cannot wrap.
+    const size_t separatorLength = strlen(kValueSeparator);
+    size_t length = 0;
+    for (int i = 0; i < count; i++) {
+        const size_t piece = strlen(values->at(i).printable()) + (i > 0 ? separatorLength : 0);
+        if (piece > Config::MAX_EXPANDED_BYTES - length)
+            return keepAsWritten(name.data(), name.size(), out, room, asWritten);
+        length += piece;
+    }
+    if (!fits(length, out.size(), room))
+        return keepAsWritten(name.data(), name.size(), out, room, asWritten);
     for (int i = 0; i < count; i++) {
         if (i > 0)
             out += kValueSeparator;
         out += values->at(i).printable();
     }
+    room.storeUsed += length;
     return true;
 }
+
+} // namespace
 
 WString Config::expand(const WString& text) const
 {
@@ -134,6 +193,7 @@ WString Config::expand(const WString& text) const
     // Plain runs are copied whole; present tells whether anything at all was appended.
     std::string out;
     std::string name;
+    Room room{m_expandedBytes, false};
     bool present = false;
     bool inReference = false;
     for (; mark; mark = strchr(segment, '%')) {
@@ -143,7 +203,7 @@ WString Config::expand(const WString& text) const
                 present = true;
             } else {
                 name.assign(segment, mark - segment);
-                present = resolveReference(m_entries, name, out) || present;
+                present = resolveReference(m_entries, name, out, room) || present;
             }
         } else if (mark > segment) {
             out.append(segment, mark - segment);
@@ -157,6 +217,66 @@ WString Config::expand(const WString& text) const
         out += segment;
         present = true;
     }
+    if (room.refused)
+        m_refusedExpansions++;
+    return present ? WString(out.c_str()) : WString();
+}
+
+WString Config::expandMarked(const WString& text, std::string& inserted) const
+{
+    if (text.isAbsent()) {
+        inserted.clear();
+        return WString();
+    }
+    const char* in = text.text();
+    const size_t length = strlen(in);
+    inserted.resize(length, 0);
+
+    // The same pass as expand, one byte at a time, each byte carrying its mark along.
+    std::string out, outMarks, name, nameMarks;
+    Room room{m_expandedBytes, false};
+    bool present = false;
+    bool inReference = false;
+    for (size_t i = 0; i < length; i++) {
+        const char c = in[i];
+        const char mark = inserted[i];
+        if (c != '%' || mark) {
+            if (inReference) {
+                name += c;
+                nameMarks += mark;
+            } else {
+                out += c;
+                outMarks += mark;
+                present = true;
+            }
+            continue;
+        }
+        if (inReference) {
+            if (name.empty()) {
+                out += '%';
+                outMarks += '\0';
+                present = true;
+            } else {
+                const size_t before = out.size();
+                bool asWritten = false;
+                present = resolveReference(m_entries, name, out, room, &asWritten) || present;
+                const size_t added = out.size() - before;
+                if (asWritten) {
+                    outMarks += '\0';
+                    outMarks.append(nameMarks, 0, added - 2);
+                    outMarks += '\0';
+                } else {
+                    outMarks.append(added, 1);
+                }
+                name.clear();
+                nameMarks.clear();
+            }
+        }
+        inReference = !inReference;
+    }
+    inserted = outMarks;
+    if (room.refused)
+        m_refusedExpansions++;
     return present ? WString(out.c_str()) : WString();
 }
 

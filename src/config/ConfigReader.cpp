@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "config/SkinObserver.h"
+
 namespace {
 
 // The blanks trimmed from both ends of a line.
@@ -35,6 +37,13 @@ void ConfigReader::open(const char* path)
     m_content = file.readContent();
     m_cursor = m_content.get();
     file.close();
+    // An editor's byte-order mark glues onto the first key. Only a checker run reads past it,
+    // so that it reports the mark once rather than everything the spoilt key would cause.
+    SkinObserver* observer = SkinObserver::observer();
+    if (observer && m_cursor && strncmp(m_cursor, "\xEF\xBB\xBF", 3) == 0) {
+        observer->noteByteOrderMark(path);
+        m_cursor += 3;
+    }
 }
 
 bool ConfigReader::next(WString& key, WString::Array& values)

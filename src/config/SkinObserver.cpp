@@ -15,3 +15,13 @@ void SkinObserver::report(const char* format, ...)
     va_end(args);
     reportStatement(buffer);
 }
+
+void SkinObserver::reportDrop(const char* format, ...)
+{
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    reportDroppedStatement(buffer);
+}

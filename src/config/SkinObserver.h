@@ -28,12 +28,26 @@ public:
     // A problem with the current statement.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+    // The current statement, written as statement, lies outside range and starts a stretch of
+    // dropped statements until the next one of its kind: a PAGE for scope -1, else a BUTTON of
+    // page scope. An empty statement ends the stretch.
+    virtual void noteDropCause(int scope, const std::string& statement, const char* range) = 0;
+    // Why a statement of scope is dropped: the statement that caused it and its line, or that it
+    // comes before the first PAGE or BUTTON.
+    virtual std::string dropReason(int scope) const = 0;
+    // A dropped statement: this line replaces whatever else the statement was reported for,
+    // since nothing of it reaches a page.
+    void reportDrop(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The statement file at path starts with a UTF-8 byte-order mark, read past from here on.
+    virtual void noteByteOrderMark(const char* path) = 0;
+
     // Why the image decoder refused the last file.
     virtual void noteImageError(const std::string& reason) = 0;
 
 protected:
     ~SkinObserver() = default;
     virtual void reportStatement(const std::string& message) = 0;
+    virtual void reportDroppedStatement(const std::string& message) = 0;
 
 private:
     static SkinObserver* s_attached;

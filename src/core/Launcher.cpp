@@ -3,14 +3,17 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "config/ConfigReader.h"
 #include "config/SkinObserver.h"
 #include "config/saveConfigChange.h"
 #include "core/Globals.h"
+#include "core/DisplayWait.h"
 #include "core/Input.h"
 #include "core/QuietOutput.h"
 #include "core/Video.h"
@@ -45,6 +48,7 @@ void (*gRestartHook)(const char* path) = nullptr;
 Launcher::Launcher()
     : m_pages(new Page[PAGE_COUNT])
     , m_baseDirectory("")
+    , m_applicationDirectory(APPLICATION_DIR)
     , m_restartInPlace(false)
     , m_quietReload(false)
     , m_restartedInPlace(false)
@@ -55,6 +59,7 @@ Launcher::Launcher()
     , m_repeatCount(0)
     , m_firstDelay(DEFAULT_FIRST_DELAY)
     , m_repeatInterval(DEFAULT_REPEAT_INTERVAL)
+    , m_idleWait(true)
 {
 }
 
@@ -83,6 +88,22 @@ WString Launcher::baseDirectoryFrom(const char* argv0)
     if (base.length() > 0 && base.at(base.length() - 1) == '"')
         base = base.left(base.length() - 1);
     return base;
+}
+
+WString Launcher::absoluteFrom(const WString& path, const char* workingDirectory)
+{
+    if (path.isAbsent() || !workingDirectory || !*workingDirectory)
+        return path;
+    const char* rest = path.text();
+    if (*rest == '/')
+        return path;
+    while (rest[0] == '.' && rest[1] == '/')
+        rest += 2;
+    WString absolute(workingDirectory);
+    if (absolute.at(absolute.length() - 1) != '/')
+        absolute.append("/");
+    absolute.append(rest);
+    return absolute;
 }
 
 int Launcher::navCode(ButtonMask mask)
@@ -118,6 +139,14 @@ int Launcher::start(int argc, char** argv)
     const char* argv0 = (argc > 0 && argv) ? argv[0] : nullptr;
     m_programPath = argv0;
     m_baseDirectory = baseDirectoryFrom(argv0);
+    if (argv0) {
+        // The change into the application directory would cut a relative path off from the
+        // launcher's own files and from the program that a restart runs again.
+        char workingDirectory[PATH_MAX];
+        const char* cwd = getcwd(workingDirectory, sizeof(workingDirectory));
+        m_programPath = absoluteFrom(m_programPath, cwd);
+        m_baseDirectory = absoluteFrom(m_baseDirectory, cwd);
+    }
     printf("Basedir is %s\n", m_baseDirectory.printable());
 
     // Nothing can be shown without a screen.
@@ -131,12 +160,14 @@ void Launcher::loadConfigurationAndSkin()
 {
     ++m_loadCount;
     const WString skinDirectory = loadConfiguration();
-    if (!readSkin((skinDirectory + SKIN_FILE).printable()))
+    if (!readSkin((skinDirectory + SKIN_FILE).printable())) {
         printf("Could not load skin, expected file 'Trevandel.skin' in directory %s\n",
                skinDirectory.printable());
+        readFallbackSkin(skinDirectory);
+    }
 
     gConfig.dump();
-    if (chdir(APPLICATION_DIR) != 0) {
+    if (chdir(m_applicationDirectory.printable()) != 0) {
         // Not fatal: relative paths then resolve against the starting directory.
     }
     readKeyboardRate();
@@ -205,8 +236,14 @@ bool Launcher::readSkin(const char* path)
             observer->beginStatement(path, reader.lineNumber());
             observer->checkRawValues(values);
         }
+        const int refusedBefore = gConfig.refusedExpansions();
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
+        if (observer && gConfig.refusedExpansions() != refusedBefore)
+            observer->report("a reference is left as written: expanding it would make a value "
+                             "longer than %zu bytes, or the skin's references add more than %zu "
+                             "bytes in all",
+                             Config::MAX_EXPANDED_BYTES, Config::MAX_STORE_EXPANSION_BYTES);
         if (observer)
             noteSkinStatement(*observer, key, values, parsePage);
 
@@ -227,6 +264,19 @@ bool Launcher::readSkin(const char* path)
     return true;
 }
 
+bool Launcher::readFallbackSkin(const WString& failedDirectory)
+{
+    // A skin picked from a list but missing its file would otherwise blank every later start.
+    const WString fallback = m_baseDirectory + "skins/" + DEFAULT_SKIN + "/";
+    if (fallback == failedDirectory)
+        return false;
+    gConfig.setString("skindir", fallback);
+    if (readSkin((fallback + SKIN_FILE).printable()))
+        return true;
+    gConfig.setString("skindir", failedDirectory);
+    return false;
+}
+
 void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
                                  const WString::Array& values, int parsePage)
 {
@@ -237,8 +287,11 @@ void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
             observer.report("PAGE=%s is outside 0..127: the statements after it are dropped "
                                "until the next PAGE",
                                values.at(0).printable());
+            observer.noteDropCause(-1, std::string("PAGE=") + values.at(0).printable(),
+                                   "0..127");
             return;
         }
+        observer.noteDropCause(-1, std::string(), nullptr);
         observer.setPage(page);
         observer.noteFirstField("PAGE");
         return;
@@ -254,20 +307,27 @@ void Launcher::noteSkinStatement(SkinObserver& observer, const WString& key,
     if (key == "VARIABLE" && count > 1)
         return;
 
-    // What follows goes to the page being filled, if there is one.
+    // What follows goes to the page being filled, if there is one; else it is dropped, and
+    // each dropped statement says why.
     const bool toPage = isPageIndex(parsePage);
-    const char* fate = toPage ? "goes to the page as an ordinary statement" : "is dropped";
+    const std::string fate =
+        toPage ? "goes to the page as an ordinary statement" : "is dropped: " + observer.dropReason(-1);
     if (key == "PAGE" || key == "STARTPAGE") {
-        observer.report("%s with %d values is not a page number (it takes exactly 1) and %s",
-                           key.printable(), count, fate);
+        const char* format = "%s with %d values is not a page number (it takes exactly 1) and %s";
+        if (toPage)
+            observer.report(format, key.printable(), count, fate.c_str());
+        else
+            observer.reportDrop(format, key.printable(), count, fate.c_str());
     } else if (key == "VARIABLE") {
-        observer.report("VARIABLE with %d value defines nothing (it takes a name and at least "
-                           "one value) and %s",
-                           count, fate);
-    } else if (parsePage == -1) {
-        observer.report("%s is dropped: it comes before the first PAGE", key.printable());
+        const char* format = "VARIABLE with %d value defines nothing (it takes a name and at "
+                             "least one value) and %s";
+        if (toPage)
+            observer.report(format, count, fate.c_str());
+        else
+            observer.reportDrop(format, count, fate.c_str());
+    } else if (!toPage) {
+        observer.reportDrop("%s %s", key.printable(), fate.c_str());
     }
-    // A PAGE outside the table was reported where it stands, once for all it drops.
     if (toPage)
         observer.setPage(parsePage);
 }
@@ -299,8 +359,15 @@ void Launcher::readKeyboardRate()
 Launcher::Step Launcher::iterate()
 {
     ButtonMask mask = Input::poll();
-    if (mask == m_lastMask)
-        usleep(IDLE_SLEEP_US);
+    if (mask == m_lastMask) {
+        if ((mask & BTN_DIRECTIONS) == 0) {
+            // Nothing can change before the next event, so sleep until the display has one.
+            if (!(m_idleWait && DisplayWait::woke(DisplayWait::wait())))
+                usleep(IDLE_SLEEP_US);
+        } else {
+            usleep(IDLE_SLEEP_US);
+        }
+    }
     return advance(mask);
 }
 

@@ -34,6 +34,9 @@ public:
 
     // Base directory from argument 0: backslashes to "/", cut after the last "/", quote quirks.
     static WString baseDirectoryFrom(const char* argv0);
+    // path joined onto the working directory (a leading "./" dropped); an absolute or absent
+    // path, or an unknown working directory, leaves it as it is.
+    static WString absoluteFrom(const WString& path, const char* workingDirectory);
     // First matching row of the NavCode table.
     static int navCode(ButtonMask mask);
 
@@ -45,6 +48,9 @@ public:
     WString loadConfiguration();
     // Statement loop over a skin file into the page table; false when the file cannot be opened.
     bool readSkin(const char* path);
+    // After the skin in failedDirectory could not be read: reads the default skin instead, with
+    // "skindir" naming it; false (and "skindir" unchanged) when there is none to read.
+    bool readFallbackSkin(const WString& failedDirectory);
     void readKeyboardRate();
     // One loop turn: poll, idle or handle.
     Step iterate();
@@ -79,6 +85,10 @@ public:
     const WString& programPath() const { return m_programPath; }
 
     void setBaseDirectory(const WString& base) { m_baseDirectory = base; }
+    // false keeps the 1 ms pacing on idle turns too, as where there is no display to wait on.
+    void setIdleWait(bool wait) { m_idleWait = wait; }
+    // Where start-up changes to once the skin is read (APPLICATION_DIR unless a test says).
+    void setApplicationDirectory(const char* directory) { m_applicationDirectory = directory; }
 
     // Where the configuration is read from and where a config action saves: the base
     // directory's Trevandel.cfg unless a tool points it at a scratch copy (ScratchConfig).
@@ -100,6 +110,7 @@ private:
     Page* m_pages;
     WString m_baseDirectory;
     WString m_programPath;
+    WString m_applicationDirectory;
     WString m_configFile;
     bool m_restartInPlace;
     bool m_quietReload;
@@ -113,4 +124,5 @@ private:
     unsigned m_repeatCount;
     int m_firstDelay;
     int m_repeatInterval;
+    bool m_idleWait;
 };

@@ -18,9 +18,9 @@ namespace {
 const int WINDOW_WIDTH = Video::WIDTH * 2;
 const int WINDOW_HEIGHT = Video::HEIGHT * 2;
 const int WINDOW_DEPTH = 16;
+const char* const WINDOW_CAPTION = "Trevandel";
 const size_t BUFFER_BYTES = size_t(Video::WIDTH) * Video::HEIGHT * sizeof(uint16_t);
 
-#ifndef __SSE2__
 bool isLittleEndian()
 {
     const uint16_t probe = 1;
@@ -28,13 +28,29 @@ bool isLittleEndian()
     memcpy(&first, &probe, 1);
     return first == 1;
 }
-#endif
 
 uint16_t* gBuffers[2] = {nullptr, nullptr};
 int gBufferIndex = 0;
 SDL_Surface* gWindow = nullptr;
 unsigned gFlipCount = 0;
 void (*gOverlay)(SDL_Surface* window) = nullptr;
+
+// Built everywhere, so that tests hold the SSE2 copy to the same result.
+void doubleRowTwicePlain(const uint16_t* source, uint8_t* first, uint8_t* second)
+{
+    // Two source pixels per 64-bit value; memcpy keeps the stores legal at any alignment.
+    for (int x = 0; x < Video::WIDTH; x += 2) {
+        const uint64_t left = source[x];
+        const uint64_t right = source[x + 1];
+        uint64_t pair = 0;
+        if (isLittleEndian())
+            pair = left | (left << 16) | (right << 32) | (right << 48);
+        else
+            pair = (left << 48) | (left << 32) | (right << 16) | right;
+        memcpy(first + x * 4, &pair, sizeof(pair));
+        memcpy(second + x * 4, &pair, sizeof(pair));
+    }
+}
 
 // One source row written twice per pixel into two destination rows at once, so the doubled
 // row is never read back from memory.
@@ -55,22 +71,21 @@ void doubleRowTwice(const uint16_t* source, uint8_t* first, uint8_t* second)
         _mm_storeu_si128(out1 + 1, high);
     }
 #else
-    // Two source pixels per 64-bit value; memcpy keeps the stores legal at any alignment.
-    for (int x = 0; x < Video::WIDTH; x += 2) {
-        const uint64_t left = source[x];
-        const uint64_t right = source[x + 1];
-        uint64_t pair = 0;
-        if (isLittleEndian())
-            pair = left | (left << 16) | (right << 32) | (right << 48);
-        else
-            pair = (left << 48) | (left << 32) | (right << 16) | right;
-        memcpy(first + x * 4, &pair, sizeof(pair));
-        memcpy(second + x * 4, &pair, sizeof(pair));
-    }
+    doubleRowTwicePlain(source, first, second);
 #endif
 }
 
 } // namespace
+
+void Video::doubleRow(const uint16_t* source, uint8_t* first, uint8_t* second)
+{
+    doubleRowTwice(source, first, second);
+}
+
+void Video::doubleRowPlain(const uint16_t* source, uint8_t* first, uint8_t* second)
+{
+    doubleRowTwicePlain(source, first, second);
+}
 
 uint16_t* Video::screen = nullptr;
 
@@ -96,6 +111,8 @@ int Video::init()
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
         return 1;
     }
+    // Only the title: the icon name is left to the window manager.
+    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
     return 0;
 }
 

@@ -34,6 +34,10 @@ public:
     static void copyToWindow();
     // The same copy from any 320x240 buffer.
     static void copyBufferToWindow(const uint16_t* buffer);
+    // One row of the back buffer doubled into two window rows of WIDTH * 4 bytes each, as
+    // copyToWindow does it (with SSE2 where the processor has it), and with plain C++ only.
+    static void doubleRow(const uint16_t* source, uint8_t* first, uint8_t* second);
+    static void doubleRowPlain(const uint16_t* source, uint8_t* first, uint8_t* second);
     [[noreturn]] static void shutdown();
     // Called with the window after each copy and before the window is updated, so a tool can
     // draw over the doubled frame without touching the back buffers; null: nothing.

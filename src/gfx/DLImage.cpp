@@ -23,6 +23,13 @@ uint16_t toScreenPixel(const unsigned char* rgb)
 // The conversions below are written per channel count, so that the stride is a constant and
 // the compiler can convert many pixels per instruction.
 template <int CHANNELS>
+void toScreenPixelsPlain(const unsigned char* samples, size_t count, uint16_t* out)
+{
+    for (size_t i = 0; i < count; i++)
+        out[i] = toScreenPixel(samples + i * CHANNELS);
+}
+
+template <int CHANNELS>
 void toScreenPixels(const unsigned char* samples, size_t count, uint16_t* out)
 {
     size_t i = 0;
@@ -47,8 +54,7 @@ void toScreenPixels(const unsigned char* samples, size_t count, uint16_t* out)
         }
     }
 #endif
-    for (; i < count; i++)
-        out[i] = toScreenPixel(samples + i * CHANNELS);
+    toScreenPixelsPlain<CHANNELS>(samples + i * CHANNELS, count - i, out + i);
 }
 
 template <int CHANNELS>
@@ -159,6 +165,16 @@ inline uint16_t blendPixel(uint32_t s, uint32_t d, uint32_t a)
 }
 
 } // namespace
+
+void DLImage::rgbaToScreen(const unsigned char* samples, size_t count, uint16_t* out)
+{
+    toScreenPixels<4>(samples, count, out);
+}
+
+void DLImage::rgbaToScreenPlain(const unsigned char* samples, size_t count, uint16_t* out)
+{
+    toScreenPixelsPlain<4>(samples, count, out);
+}
 
 DLImage::DLImage() : m_pixels(nullptr), m_alpha(nullptr), m_width(0), m_height(0), m_depth(0) {}
 

@@ -30,6 +30,11 @@ public:
     int blit(int x, int y) const;
     int blitAlpha(int x, int y) const;
 
+    // count RGBA pixels of a decoded row in screen format, as loadPng converts them (with SSE2
+    // where the processor has it), and with plain C++ only.
+    static void rgbaToScreen(const unsigned char* samples, size_t count, uint16_t* out);
+    static void rgbaToScreenPlain(const unsigned char* samples, size_t count, uint16_t* out);
+
 private:
     void* m_pixels;
     uint8_t* m_alpha;

@@ -60,6 +60,15 @@ uint16_t blendPixel(int screen, int colour, int coverage)
 
 // Text pixels from..to - 1 of a screen row blended by their coverage; pixels whose mask is 0
 // keep their value.
+void blendRowPlain(uint16_t* __restrict row, const uint8_t* __restrict coverage, const uint16_t* __restrict mask,
+                   int from, int to, int colour)
+{
+    for (int x = from; x < to; x++) {
+        if (mask[x])
+            row[x] = blendPixel(row[x], colour, coverage[x]);
+    }
+}
+
 void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, const uint16_t* __restrict mask,
               int from, int to, int colour)
 {
@@ -95,13 +104,21 @@ void blendRow(uint16_t* __restrict row, const uint8_t* __restrict coverage, cons
         _mm_storeu_si128((__m128i*)(row + x), out);
     }
 #endif
-    for (; x < to; x++) {
-        if (mask[x])
-            row[x] = blendPixel(row[x], colour, coverage[x]);
-    }
+    blendRowPlain(row, coverage, mask, x, to, colour);
 }
 
 } // namespace
+
+void Font::blendTextRow(uint16_t* row, const uint8_t* coverage, const uint16_t* mask, int from, int to, uint16_t colour)
+{
+    blendRow(row, coverage, mask, from, to, colour);
+}
+
+void Font::blendTextRowPlain(uint16_t* row, const uint8_t* coverage, const uint16_t* mask, int from, int to,
+                             uint16_t colour)
+{
+    blendRowPlain(row, coverage, mask, from, to, colour);
+}
 
 Font::Font() : m_image(nullptr), m_lineHeight(0), m_colour(WHITE)
 {

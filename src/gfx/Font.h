@@ -26,6 +26,14 @@ public:
     int glyphEnd(int c) const { return (c >= 0 && c < 128) ? m_glyphEnd[c] : 0; }
     bool isLoaded() const { return m_image != nullptr; }
 
+    // Pixels from..to - 1 of a screen row blended towards colour by their coverage where mask is
+    // 0xFFFF (0 keeps the pixel), as drawText does it (with SSE2 where the processor has it), and
+    // with plain C++ only.
+    static void blendTextRow(uint16_t* row, const uint8_t* coverage, const uint16_t* mask, int from, int to,
+                             uint16_t colour);
+    static void blendTextRowPlain(uint16_t* row, const uint8_t* coverage, const uint16_t* mask, int from, int to,
+                                  uint16_t colour);
+
 private:
     static const uint16_t WHITE = 0xFFFF;
 

@@ -87,8 +87,14 @@ void Button::noteStatement(SkinObserver& observer, const WString& key,
     }
     if (key == "NAVIGATION") {
         const char* directions[NAVIGATION_TARGETS] = {"LEFT", "RIGHT", "UP", "DOWN"};
-        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
+        const char* const NAVIGATION_NAMES[NAVIGATION_TARGETS] = {"left", "right", "up", "down"};
+        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++) {
             observer.noteField(directions[i]);
+            if (values.at(i).length() == 0)
+                observer.report("NAVIGATION value %d (%s) is empty and reads as slot 0: give "
+                                "a slot, or set the other directions alone with %s=select,N",
+                                i + 1, NAVIGATION_NAMES[i], i == 0 ? "RIGHT" : "LEFT");
+        }
         if (values.count() > NAVIGATION_TARGETS)
             observer.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
                                "not %d: the ones after the fourth are ignored",
@@ -143,11 +149,11 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
     return 1;
 }
 
-void Button::handleInput(WString::Array& action, int& nav)
+void Button::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
 {
     if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
                    nav == NAV_PAGE_DOWN))
-        m_list->handleInput(action, nav);
+        m_list->handleInput(action, nav, inserted);
     const WString::Array* words = nullptr;
     switch (nav) {
     case NAV_LEFT: words = &m_onLeft; break;

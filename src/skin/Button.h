@@ -19,7 +19,8 @@ public:
     // The same, but the values' texts may be handed over instead of copied; values keeps its
     // count and may be left with absent items.
     int parseStatement(const WString& key, WString::Array&& values);
-    void handleInput(WString::Array& action, int& nav);
+    // inserted, when given, receives the marks of text a directory list put into the action.
+    void handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted = nullptr);
     void draw(bool isSelected);
     void prepare();
 

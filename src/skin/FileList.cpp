@@ -52,6 +52,27 @@ void clearArray(WString::Array& items)
         items.removeRange(0, items.count());
 }
 
+// word with every "%cwd%" replaced by cwd; marks flags the bytes that came from cwd.
+WString replaceCwd(const WString& word, const WString& cwd, std::string& marks)
+{
+    static const char PATTERN[] = "%cwd%";
+    const size_t patternLength = sizeof(PATTERN) - 1;
+    std::string out;
+    marks.clear();
+    const char* start = word.printable();
+    const char* directory = cwd.printable();
+    const size_t directoryLength = strlen(directory);
+    for (const char* hit; (hit = strstr(start, PATTERN)) != nullptr; start = hit + patternLength) {
+        out.append(start, hit - start);
+        marks.append(hit - start, 0);
+        out.append(directory, directoryLength);
+        marks.append(directoryLength, 1);
+    }
+    out += start;
+    marks.append(strlen(start), 0);
+    return WString(out.c_str());
+}
+
 } // namespace
 
 FileList::FileList(int left, int top, int right, int bottom, Config& options)
@@ -170,8 +191,9 @@ void FileList::scan(const WString& directory, const WString::Array& endings, WSt
             }
             for (int i = 0; i < endingCount; i++) {
                 const size_t endingLength = endingLengths[i];
-                // An ending longer than the name would have to equal it, which cannot be.
-                if (endingLength <= nameLength &&
+                // An absent ending is no text at all, so no name ends with it; an ending longer
+                // than the name would have to equal it, which cannot be.
+                if (!endings.at(i).isAbsent() && endingLength <= nameLength &&
                     memcmp(name + nameLength - endingLength, endings.at(i).printable(),
                            endingLength) == 0)
                     into.append(WString(name));
@@ -233,7 +255,7 @@ WString FileList::currentDirectory() const
     return m_datAction.count() > 0 ? m_datDirectory : m_cwd;
 }
 
-void FileList::handleInput(WString::Array& action, int& nav)
+void FileList::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
 {
     const int last = m_entries.count() - 1;
     if (nav == NAV_UP && m_cursor > 0) {
@@ -262,8 +284,12 @@ void FileList::handleInput(WString::Array& action, int& nav)
             nav = 0;
             if (action.count() > 1 && action.at(0) == "exec") {
                 gCpuClock.apply(m_datSpeed);
+                // The directory goes in as it is on disk: its own "%" must not read as references.
+                Config::InsertedMarks marks(action.count());
                 for (int i = 1; i < action.count(); i++)
-                    action.at(i) = action.at(i).replace("%cwd%", m_cwd.printable());
+                    action.at(i) = replaceCwd(action.at(i), m_cwd, marks[i]);
+                if (inserted)
+                    *inserted = marks;
             }
         }
     }
@@ -271,37 +297,54 @@ void FileList::handleInput(WString::Array& action, int& nav)
 
 void FileList::changeDir(const WString& name)
 {
-    const bool goingUp = name == PARENT_ENTRY;
+    if (name == PARENT_ENTRY) {
+        goUp();
+        return;
+    }
+    const WString entered = m_cwd + name;
+    // The dat file's settings are read aside: they take effect only if the list moves.
+    WString datDirectory = m_datDirectory;
+    WString::Array datAction = m_datAction;
+    WString::Array datSpeed = m_datSpeed;
+    // The dat file's endings serve this one listing; none at all lists only directories.
+    WString::Array datFilters;
+    const bool hasDat = readDat(entered, datDirectory, datAction, datSpeed, datFilters);
+    // A directory that cannot be listed would leave an empty list with no way back up.
+    if (!canOpen(hasDat ? datDirectory : entered))
+        return;
+
+    m_cwd = entered;
+    printf("Changed to %s\n", m_cwd.printable());
+    clearArray(m_entries);
+    m_cursor = 0;
+    if (hasDat) {
+        m_datDirectory = datDirectory;
+        m_datAction = datAction;
+        m_datSpeed = datSpeed;
+        scan(m_datDirectory, datFilters, m_entries, ALL);
+        return;
+    }
+    clearArray(m_datAction);
+    scan(m_cwd, m_filters, m_entries, m_listType);
+}
+
+void FileList::goUp()
+{
     WString leftName;
-    if (goingUp) {
-        if (m_cwd.length() > 0) {
-            const int p = m_cwd.left(m_cwd.length() - 1).findLastChar('/');
-            if (p >= 0) {
-                leftName = m_cwd.mid(p + 1);
-                m_cwd = m_cwd.left(p + 1);
-            }
+    if (m_cwd.length() > 0) {
+        const int p = m_cwd.left(m_cwd.length() - 1).findLastChar('/');
+        if (p >= 0) {
+            leftName = m_cwd.mid(p + 1);
+            m_cwd = m_cwd.left(p + 1);
         }
-    } else {
-        m_cwd.append(name);
     }
     printf("Changed to %s\n", m_cwd.printable());
-
-    if (!goingUp) {
-        // The dat file's endings serve this one listing; none at all lists only directories.
-        WString::Array datFilters;
-        if (readDat(m_cwd, m_datDirectory, m_datAction, m_datSpeed, datFilters)) {
-            clearArray(m_entries);
-            m_cursor = 0;
-            scan(m_datDirectory, datFilters, m_entries, ALL);
-            return;
-        }
-    }
 
     clearArray(m_datAction);
     clearArray(m_entries);
     m_cursor = 0;
     scan(m_cwd, m_filters, m_entries, m_listType);
-    if (goingUp && !leftName.isAbsent()) {
+    if (!leftName.isAbsent()) {
         for (int i = 0; i < m_entries.count(); i++) {
             if (m_entries.at(i) == leftName) {
                 m_cursor = i;
@@ -309,6 +352,15 @@ void FileList::changeDir(const WString& name)
             }
         }
     }
+}
+
+bool FileList::canOpen(const WString& directory)
+{
+    DIR* dir = opendir(directory.printable());
+    if (!dir)
+        return false;
+    closedir(dir);
+    return true;
 }
 
 bool FileList::readDat(const WString& cwd, WString& directory, WString::Array& action,

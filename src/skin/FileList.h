@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
+#include "config/Config.h"
 #include "text/WString.h"
-
-class Config;
 
 class FileList {
 public:
@@ -15,7 +14,8 @@ public:
     FileList(const FileList&) = delete;
     FileList& operator=(const FileList&) = delete;
 
-    void handleInput(WString::Array& action, int& nav);
+    // inserted, when given, receives the marks of the words that carry the inserted directory.
+    void handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted = nullptr);
     void draw(bool isSelected);
     WString currentEntry() const;
     WString currentDirectory() const;
@@ -43,6 +43,9 @@ public:
     uint16_t cursorIdleColour() const { return m_cursorIdleColour; }
 
 private:
+    void goUp();
+    static bool canOpen(const WString& directory);
+
     int m_left;
     int m_top;
     int m_right;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "config/Config.h"
@@ -106,7 +107,7 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
             return nullptr;
         m_parseSlot = values.at(0).toInt();
         if (observer)
-            noteButtonStatement(*observer);
+            noteButtonStatement(*observer, values.at(0));
         taken = 1;
         return nullptr;
     }
@@ -129,39 +130,42 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
     return m_buttons[m_parseSlot];
 }
 
-void Page::noteButtonStatement(SkinObserver& observer) const
+void Page::noteButtonStatement(SkinObserver& observer, const WString& written) const
 {
     if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
-        observer.report("BUTTON=%d is outside 0..63: the statements after it are dropped "
+        observer.report("BUTTON=%s is outside 0..63: the statements after it are dropped "
                            "until the next BUTTON",
-                           m_parseSlot);
+                           written.printable());
+        observer.noteDropCause(observer.page(), std::string("BUTTON=") + written.printable(),
+                               "0..63");
         return;
     }
+    observer.noteDropCause(observer.page(), std::string(), nullptr);
     observer.setSlot(m_parseSlot);
     observer.noteFirstField("BUTTON");
 }
 
 void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) const
 {
-    // A BUTTON outside the slots was reported where it stands, once for all it drops.
-    if (m_parseSlot == -1)
-        observer.report("%s is dropped: it comes before the first BUTTON of page %d",
-                           key.printable(), observer.page());
+    observer.reportDrop("%s is dropped: %s", key.printable(),
+                        observer.dropReason(observer.page()).c_str());
 }
 
 void Page::handleInput(WString::Array& action, int& nav)
 {
+    Config::InsertedMarks inserted;
     if (m_buttons[m_selected])
-        m_buttons[m_selected]->handleInput(action, nav);
+        m_buttons[m_selected]->handleInput(action, nav, &inserted);
     if (nav == BACK_NAV) {
         action = m_returnAction;
+        inserted.clear();
         nav = 0;
     }
     if (action.count() == 0)
         return;
     const WString& verb = action.at(0);
     if (verb == "exec" || verb == "config") {
-        exportListVariables(action);
+        exportListVariables(action, &inserted);
     } else if (verb == "select" && action.count() == 2) {
         const int slot = action.at(1).toInt();
         if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
@@ -169,10 +173,14 @@ void Page::handleInput(WString::Array& action, int& nav)
     }
 }
 
-void Page::exportListVariables(WString::Array& action)
+void Page::exportListVariables(WString::Array& action, Config::InsertedMarks* inserted)
 {
     if (action.count() <= 2)
         return;
+    // What one pass puts in (a name, a directory) is never read again by a later pass.
+    Config::InsertedMarks ownMarks;
+    Config::InsertedMarks& marks = inserted ? *inserted : ownMarks;
+    marks.resize(action.count());
     for (int j = 0; j < SLOT_COUNT; j++) {
         if (!m_buttons[j] || !m_buttons[j]->list())
             continue;
@@ -187,11 +195,9 @@ void Page::exportListVariables(WString::Array& action)
         variables.setString(entryName.text(), entry);
         variables.setString(directoryName.text(), directory);
         variables.setString(pathName.text(), directory + entry);
-        for (int i = 1; i < action.count(); i++) {
-            WString expanded = variables.expand(action.at(i));
-            // Expansion can yield an absent text; the launcher prints words, so keep them present.
-            action.at(i) = expanded.isAbsent() ? WString("") : expanded;
-        }
+        // An absent word stays absent: the launch leaves its argument slot empty.
+        for (int i = 1; i < action.count(); i++)
+            action.at(i) = variables.expandMarked(action.at(i), marks[i]);
     }
 }
 

@@ -1,6 +1,7 @@
 // One screen of the skin: a background and up to 64 buttons, one of them selected.
 #pragma once
 
+#include "config/Config.h"
 #include "text/WString.h"
 
 class Button;
@@ -24,7 +25,8 @@ public:
     void handleInput(WString::Array& action, int& nav);
     void draw();
     void prepare();
-    void exportListVariables(WString::Array& action);
+    // inserted marks text already put in from names (see Config::expandMarked); it is updated.
+    void exportListVariables(WString::Array& action, Config::InsertedMarks* inserted = nullptr);
 
     Button* button(int slot) const { return (slot >= 0 && slot < SLOT_COUNT) ? m_buttons[slot] : nullptr; }
     int selected() const { return m_selected; }
@@ -43,7 +45,7 @@ private:
     // The page's own statements; any other goes to the button of the current slot, or to null.
     Button* routeStatement(const WString& key, const WString::Array& values, int& taken);
     void drawBackground();
-    void noteButtonStatement(SkinObserver& observer) const;
+    void noteButtonStatement(SkinObserver& observer, const WString& written) const;
     void reportDroppedStatement(SkinObserver& observer, const WString& key) const;
 
     Button* m_buttons[SLOT_COUNT];

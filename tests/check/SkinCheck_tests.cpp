@@ -10,6 +10,7 @@
 #include "check/SkinChecker.h"
 #include "check/SkinDiagnostics.h"
 #include "core/Globals.h"
+#include "support/PngWriter.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     "Trevandel.cfg:5: SPEED_LOADING clock \"400\" is outside 33..320 MHz: the clock is never set",
     std::string(SKIN) + "2: BACKGROUND is dropped: it comes before the first PAGE",
     std::string(SKIN) + "4: VARIABLE with 1 value defines nothing (it takes a name and at least "
-                        "one value) and is dropped",
+                        "one value) and is dropped: it comes before the first PAGE",
     std::string(SKIN) + "6: STARTPAGE=300 is outside 0..127 and is ignored",
     std::string(SKIN) + "9: TYPE is dropped: it comes before the first BUTTON of page 0",
     std::string(SKIN) + "10: BACKGROUND gradient takes 2 values, not 1: the page is black",
@@ -120,15 +121,19 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "goes to the page as an ordinary statement",
     std::string(SKIN) + "50: BUTTON=64 is outside 0..63: the statements after it are dropped "
                         "until the next BUTTON",
+    std::string(SKIN) + "51: TYPE is dropped: it follows BUTTON=64 at line 50, which is outside "
+                        "0..63",
     std::string(SKIN) + "54: exec needs a directory and a program, it has 1 word: nothing is "
                         "started",
-    std::string(SKIN) + "56: config needs a key and its values: nothing is saved, but the "
-                        "launcher still restarts",
+    std::string(SKIN) + "56: config needs a key and its values: the launcher ignores the action "
+                        "(nothing is saved and it does not restart)",
     std::string(SKIN) + "58: config key \" //SKIN\" cannot be saved (empty, holding = or a line "
-                        "break, or blank or a // comment once its leading blanks are trimmed)",
+                        "break, or blank or a // comment once its leading blanks are trimmed): "
+                        "the launcher restarts without the change",
     std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
                         "does nothing",
-    std::string(SKIN) + "62: %P3% is not a known variable: it stays as written",
+    std::string(SKIN) + "62: %P3% names no list: list variables are numbered by the list's slot, "
+                        "and this page's lists are in slots 22, 23, 24, 26, 29, 34",
     std::string(SKIN) + "64: NAVIGATION takes at most 4 slots (left, right, up, down), not 5: the "
                         "ones after the fourth are ignored",
     std::string(SKIN) + "65: STARTPAGE with 2 values is not a page number (it takes exactly 1) and "
@@ -154,6 +159,41 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     std::string(SKIN) + "105: BACKGROUND image takes 1 value, not 2: the extra ones are ignored",
     std::string(SKIN) + "107: PAGE=200 is outside 0..127: the statements after it are dropped "
                         "until the next PAGE",
+    std::string(SKIN) + "108: BACKGROUND is dropped: it follows PAGE=200 at line 107, which is "
+                        "outside 0..127",
+    std::string(SKIN) + "113: text \"Caf\xC3\xA9\" has 2 bytes the font cannot draw (it has "
+                        "printable ASCII only): they are left out",
+    std::string(SKIN) + "115: NAVIGATION value 1 (left) is empty and reads as slot 0: give a "
+                        "slot, or set the other directions alone with RIGHT=select,N",
+    std::string(SKIN) + "118: OPTIONS filter value \" .ogg\" starts with a blank, which is part "
+                        "of it: drop the blank after the comma",
+    std::string(SKIN) + "119: BUTTON=27 is opened again (first at line 112): its statements go "
+                        "on with that button and replace its earlier ones; use a free slot",
+    std::string(SKIN) + "122: TYPE image has x and y but no picture: it draws nothing; add the "
+                        "PNG after them",
+    std::string(SKIN) + "124: exec has an empty program word: nothing is started; name the "
+                        "program after the folder",
+    std::string(SKIN) + "126: config key \"skin\" is not upper case: it is saved as a new line "
+                        "that is read as SKIN and outvotes that key for good; write SKIN",
+    std::string(SKIN) + "128: config SKIN,nothere names no skin: there is no file "
+                        "skins/nothere/Trevandel.skin, so the launcher restarts to a black screen",
+    std::string(SKIN) + "133: config SKIN,%34% can name notaskin, listed in skins/ but holding no "
+                        "Trevandel.skin: choosing it restarts to a black screen",
+    std::string(SKIN) + "138: background image skins/bad/good.png is 8x8, smaller than the "
+                        "320x240 screen: the rest keeps what was drawn before; make it 320x240",
+    std::string(SKIN) + "140: slot 0, where the page's selection starts, has no action and no "
+                        "navigation: the stick is stuck there; give it NAVIGATION or move the "
+                        "decoration to a higher slot",
+    std::string(SKIN) + "143: this text is wholly covered by the image of slot 2 (line 146), "
+                        "drawn after it: it never shows; put it in a slot above 2",
+    std::string(SKIN) + "148: selector area reaches row 245, past the screen's bottom row 239: "
+                        "its 10 lines and cursor line are counted from it; end it by 239",
+    "tree/other/Trevandel.dat:1: the file starts with a UTF-8 byte-order mark: the launcher takes "
+    "it for part of the first key, which it then does not know; save the file without it",
+    "tree/other/Trevandel.dat:2: %P0% names no list: list variables are numbered by the list's "
+    "slot, and this list is in slot 26: write %P26%",
+    std::string(DAT) + "2: FILTER ending \" .zip\" starts with a blank, which is part of it: no "
+                       "file ends so; drop the blank after the comma",
     std::string(DAT) + "3: DIRECTORY takes one path, not 2 values: the ones after the first are "
                        "ignored",
     std::string(DAT) + "4: SPEED clock \"500\" is outside 33..320 MHz: the clock is not changed",
@@ -184,7 +224,7 @@ TEST_F(SkinCheckTest, BadSkinSummaryCountsFilesAndProblems)
     app.copyFont();
     SkinChecker checker(app.path());
     const std::vector<SkinChecker::Problem> problems = checker.run();
-    EXPECT_EQ(std::to_string(BAD_SKIN_REPORT.size()) + " problems in 3 files",
+    EXPECT_EQ(std::to_string(BAD_SKIN_REPORT.size()) + " problems in 4 files",
               SkinChecker::summary(problems));
 }
 
@@ -204,7 +244,13 @@ TEST_P(DefaultSkinTest, ChecksClean)
 {
     StagedApp app;
     app.copyTree(TREVANDEL_DATA_DIR);
-    app.write("Trevandel.cfg", std::string("SKIN=") + GetParam() + "\n");
+    // The shipped configuration with only the skin changed: the skins show its values.
+    std::ifstream shipped(std::string(TREVANDEL_DATA_DIR) + "/Trevandel.cfg");
+    std::string config, line;
+    while (std::getline(shipped, line))
+        config += (line.rfind("SKIN=", 0) == 0 ? std::string("SKIN=") + GetParam() : line) + "\n";
+    ASSERT_NE(config.find(std::string("\nSKIN=") + GetParam() + "\n"), std::string::npos);
+    app.write("Trevandel.cfg", config);
     ASSERT_TRUE(fs::exists(app.path() + "/skins/" + GetParam() + "/Trevandel.skin"));
     EXPECT_EQ("", joinLines(check(app.path())));
 }
@@ -225,6 +271,48 @@ TEST_F(SkinCheckTest, SkinNamingNoSkinFolderIsReportedAtItsLine)
     app.write("Trevandel.cfg", "// comment\nSKIN=nothere\n");
     EXPECT_EQ("Trevandel.cfg:2: SKIN names no skin: there is no file skins/nothere/Trevandel.skin\n",
               joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, AReferencePastTheExpansionLimitsIsReportedAtItsLine)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=grow\n");
+    // Line 23 doubles the value to 4 MiB; the line after it would pass both limits.
+    std::string skin = "VARIABLE=A,x\n";
+    for (int i = 0; i < 23; i++)
+        skin += "VARIABLE=A,%A%%A%\n";
+    skin += "PAGE=0\nBACKGROUND=color,000000\n";
+    app.write("skins/grow/Trevandel.skin", skin);
+    EXPECT_EQ("skins/grow/Trevandel.skin:24: a reference is left as written: expanding it would "
+              "make a value longer than 4194304 bytes, or the skin's references add more than "
+              "8388608 bytes in all\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, AnImagePastTheCacheBudgetIsReportedWithTheReason)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=big\n");
+    // 921,600 bytes decoded with alpha: 21 spellings of it fit in the budget, the 22nd does not.
+    const std::string image = app.path() + "/skins/big/big.png";
+    app.write("skins/big/Trevandel.skin", ""); // makes the folder for the image
+    ASSERT_TRUE(writeRgbPng(image, 640, 480, std::vector<uint8_t>(640 * 480 * 4, 9), true));
+    std::string skin = "PAGE=0\n";
+    std::string spelling = "%skindir%";
+    for (int slot = 0; slot < 22; slot++, spelling += "./")
+        skin += "BUTTON=" + std::to_string(slot) + "\nTYPE=image,0,0," + spelling + "big.png\n";
+    app.write("skins/big/Trevandel.skin", skin);
+    std::string dots;
+    for (int i = 0; i < 21; i++)
+        dots += "./";
+    const std::vector<std::string> lines = check(app.path());
+    // Each fitting one is only cut at the screen's edge.
+    ASSERT_EQ(22u, lines.size()) << joinLines(lines);
+    EXPECT_EQ("skins/big/Trevandel.skin:45: image skins/big/" + dots + "big.png needs 921600 bytes "
+              "decoded (640x480), more than the 307200 left of the image budget",
+              lines.back());
 }
 
 TEST_F(SkinCheckTest, SkinWithTwoValuesIsReported)
@@ -291,6 +379,54 @@ TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
               // Two words are never expanded, so the reference stays.
               "ACTION=config,%0%\n");
     EXPECT_EQ("skins/s/Trevandel.skin:10: %0% is not a known variable: it stays as written\n",
+              joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, EveryDroppedStatementSaysWhichLineDroppedIt)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=s\n");
+    app.write("skins/s/Trevandel.skin",
+              "PAGE=-1\n"                       // 1
+              "BACKGROUND=color,000000\n"       // 2
+              "PAGE=0\n"                        // 3
+              "BACKGROUND=color,000000\n"       // 4
+              "BUTTON=-1\n"                     // 5
+              "TYPE=rect,0,0,1,1,FFFFFF\n"      // 6
+              "PAGE=4294967296\n"               // 7
+              "TYPE=rect,0,0,1,1,FFFFFF\n"      // 8
+              "ACTION=exec,/,50% off\n"         // 9
+              "PAGE=1,2\n"                      // 10
+              "PAGE=0\n"                        // 11
+              "ACTION=quit\n"                   // 12
+              "BUTTON=0\n"                      // 13
+              "TYPE=rect,0,0,1,1,FFFFFF\n"      // 14
+              "BUTTON=4294967296\n"             // 15
+              "TYPE=rect,0,0,1,1,FFFFFF\n");    // 16
+    EXPECT_EQ("skins/s/Trevandel.skin:1: PAGE=-1 is outside 0..127: the statements after it are "
+              "dropped until the next PAGE\n"
+              "skins/s/Trevandel.skin:2: BACKGROUND is dropped: it follows PAGE=-1 at line 1, "
+              "which is outside 0..127\n"
+              "skins/s/Trevandel.skin:5: BUTTON=-1 is outside 0..63: the statements after it are "
+              "dropped until the next BUTTON\n"
+              "skins/s/Trevandel.skin:6: TYPE is dropped: it follows BUTTON=-1 at line 5, which "
+              "is outside 0..63\n"
+              "skins/s/Trevandel.skin:7: PAGE=4294967296 is outside 0..127: the statements after "
+              "it are dropped until the next PAGE\n"
+              "skins/s/Trevandel.skin:8: TYPE is dropped: it follows PAGE=4294967296 at line 7, "
+              "which is outside 0..127\n"
+              "skins/s/Trevandel.skin:9: ACTION is dropped: it follows PAGE=4294967296 at line 7, "
+              "which is outside 0..127\n"
+              "skins/s/Trevandel.skin:10: PAGE with 2 values is not a page number (it takes "
+              "exactly 1) and is dropped: it follows PAGE=4294967296 at line 7, which is outside "
+              "0..127\n"
+              "skins/s/Trevandel.skin:12: ACTION is dropped: it follows BUTTON=-1 at line 5, "
+              "which is outside 0..63\n"
+              "skins/s/Trevandel.skin:15: BUTTON=4294967296 is outside 0..63: the statements "
+              "after it are dropped until the next BUTTON\n"
+              "skins/s/Trevandel.skin:16: TYPE is dropped: it follows BUTTON=4294967296 at line "
+              "15, which is outside 0..63\n",
               joinLines(check(app.path())));
 }
 

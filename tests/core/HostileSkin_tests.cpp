@@ -19,6 +19,7 @@
 #include "core/Launcher.h"
 #include "core/Video.h"
 #include "core/runProgram.h"
+#include "support/BoundedChild.h"
 #include "support/PngWriter.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
@@ -397,6 +398,42 @@ TEST_F(HostileSkin, HugeZeroAndPercentLadenValues)
     output += driveButtons(launcher, 0, count);
     EXPECT_NE(std::string::npos, output.find("RUN00: " + longLine + "\n"));
     expectStillAnswers(launcher);
+}
+
+TEST_F(HostileSkin, VariablesThatDoubleOnEveryLineStopAtTheExpansionLimits)
+{
+    AppDir app;
+    app.copyFont();
+    // Unbounded, A would hold 2^30 copies of x after these lines.
+    std::string skin = "VARIABLE=A,x,x\n";
+    for (int i = 0; i < 28; i++)
+        skin += "VARIABLE=A,%A%,%A%\n";
+    skin += pageWith(0, "BUTTON=0\nTYPE=text,0,0,ffffff,ffffff,%A%\n");
+    app.writeSkin(skin);
+
+    const int SHOWN = 0;
+    ChildOutcome outcome = runInBoundedChild(
+        [&]() {
+            Launcher launcher;
+            startUp(launcher, app);
+            WString::Array values;
+            if (!gConfig.get("A", values) || values.count() != 2)
+                return 1;
+            // Beyond the limits the reference stays as written.
+            for (int i = 0; i < values.count(); i++) {
+                if (size_t(values.at(i).length()) > Config::MAX_EXPANDED_BYTES)
+                    return 2;
+            }
+            if (values.join(WString(",")).find("%A%") < 0)
+                return 3;
+            launcher.setCurrentPage(PROBE_PAGE);
+            launcher.handleMask(BTN_B);
+            return launcher.currentPage() == PROBE_TARGET_PAGE && shownPixel(160, 120) == BLUE ? SHOWN : 4;
+        },
+        96 * 1024);
+    EXPECT_FALSE(outcome.overLimit);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_EQ(SHOWN, outcome.result);
 }
 
 TEST_F(HostileSkin, ListWindowsOverOddAndHugeDirectories)

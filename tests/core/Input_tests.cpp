@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/CoreTestSupport.h"
+#include "core/DisplayWait.h"
 #include "core/Input.h"
 #include "core/Video.h"
 
@@ -133,4 +134,10 @@ TEST_F(InputTest, OtherEventsAndResetLeaveOrClearTheMask)
     EXPECT_EQ(Input::poll(), ButtonMask(BTN_Y));
     ASSERT_EQ(Video::init(), 0);
     EXPECT_EQ(Input::held(), 0u);
+}
+
+// The dummy driver has no connection to wait on: the loop must keep pacing itself, not block.
+TEST_F(InputTest, IdleWaitOnADriverWithoutADisplayReturnsAtOnce)
+{
+    EXPECT_EQ(DisplayWait::wait(DisplayWait::FOREVER), DisplayWait::NO_DISPLAY);
 }

@@ -216,6 +216,72 @@ TEST_F(LauncherTest, MissingConfigurationAndSkinAreReported)
     EXPECT_EQ(launcher.repeatInterval(), 33);
 }
 
+TEST_F(LauncherTest, ASkinThatCannotBeLoadedFallsBackToTheDefaultSkin)
+{
+    struct Case {
+        bool defaultSkinExists;
+        const char* skindir;
+    };
+    const Case cases[] = {{true, "skins/concept/"}, {false, "skins/gone/"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.skindir);
+        gConfig.clear();
+        AppDir app;
+        app.writeConfig("SKIN=gone\n");
+        if (c.defaultSkinExists)
+            app.writeSkin("concept", "PAGE=0\nBACKGROUND=image,%skindir%bg.png\n");
+        Launcher launcher;
+        std::string output = startUp(launcher, app);
+        EXPECT_NE(output.find("Could not load skin, expected file 'Trevandel.skin' in directory " +
+                              app.skinDir("gone") + "\n"),
+                  std::string::npos)
+            << output;
+        const std::string skindir = app.base() + c.skindir;
+        EXPECT_STREQ(gConfig.lookup("skindir", "").printable(), skindir.c_str());
+        const Page& first = launcher.page(0);
+        if (c.defaultSkinExists) {
+            ASSERT_EQ(first.backgroundArgs().count(), 1);
+            EXPECT_STREQ(first.backgroundArgs().at(0).printable(), (skindir + "bg.png").c_str());
+        } else {
+            EXPECT_TRUE(first.backgroundType().isEmpty());
+        }
+    }
+}
+
+TEST_F(LauncherTest, ARelativeStartPathIsMadeAbsoluteBeforeTheChangeOfDirectory)
+{
+    AppDir app;
+    // Stands for the handheld's application directory, which test machines lack.
+    coretest::AppDir handheld("trevandel-gp2x");
+    app.writeConfig("SKIN=test\n");
+    app.writeSkin("test", "PAGE=0\nRETURN=config,SKIN,other\n");
+    ASSERT_EQ(chdir(app.base().c_str()), 0);
+    Launcher launcher;
+    launcher.setApplicationDirectory(handheld.base().c_str());
+    std::string program = "./trevandel";
+    char* argv[] = {&program[0], nullptr};
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(launcher.start(1, argv), 0);
+    fflush(stdout);
+    const std::string output = testing::internal::GetCapturedStdout();
+    drainEvents();
+    EXPECT_EQ(output.rfind("Basedir is " + app.base() + "\n", 0), 0u) << output;
+    EXPECT_EQ(output.find("Could not load"), std::string::npos) << output;
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    EXPECT_EQ(std::string(cwd) + "/", handheld.base());
+
+    // The change is saved beside the launcher and the restart runs it by its absolute path
+    // (which does not exist here, so the test process carries on).
+    Launcher::Step step;
+    iterateOutput(launcher, &step);
+    press(SDLK_x);
+    EXPECT_EQ(iterateOutput(launcher, &step),
+              "Action is config--SKIN--other\nStart: " + app.program() + "\n");
+    EXPECT_EQ(readFile(app.base() + "Trevandel.cfg"), "SKIN=other\n\n");
+    EXPECT_FALSE(std::filesystem::exists(handheld.base() + "Trevandel.cfg"));
+}
+
 TEST_F(LauncherTest, KeyboardRateKeepsDefaultsForRejectedValues)
 {
     struct Case {
@@ -411,6 +477,17 @@ TEST_F(LauncherTest, ConfigActionRewritesTheFileAndRestarts)
     EXPECT_EQ(gCpuClock.mhz(), 123);
     EXPECT_EQ(gCpuClock.pll(), 7);
     EXPECT_EQ(gCpuClock.prescaler(), 3);
+    // The menu speed follows drawn frames only: an idle turn leaves a changed clock alone.
+    testing::internal::CaptureStdout();
+    gCpuClock.set(1, 1, 50);
+    testing::internal::GetCapturedStdout();
+    iterateOutput(launcher, &step);
+    EXPECT_EQ(gCpuClock.mhz(), 50);
+    press(SDLK_a);
+    iterateOutput(launcher, &step);
+    EXPECT_EQ(gCpuClock.mhz(), 123);
+    release(SDLK_a);
+    iterateOutput(launcher, &step);
 
     press(SDLK_x);
     unsigned frames = Video::flipCount();

@@ -1,6 +1,8 @@
 // Back buffers, the 2x2 doubling copy into the window, and buffer switching.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +44,9 @@ TEST(Video, InitOpensTheWindowAndKeepsItsBuffersOnASecondInit)
     EXPECT_EQ(window->w, 640);
     EXPECT_EQ(window->h, 480);
     EXPECT_EQ(window->format->BitsPerPixel, 16);
+    char* title = nullptr;
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_STREQ(title, "Trevandel");
 
     uint16_t* first = Video::backBuffer(0);
     uint16_t* second = Video::backBuffer(1);
@@ -127,4 +132,28 @@ TEST(Video, AFailedStartOfSdlSaysWhyOnStandardError)
     ASSERT_EQ(0u, written.rfind(lead, 0)) << written;
     EXPECT_GT(written.size(), lead.size() + 1) << "no reason given: " << written;
     EXPECT_EQ('\n', written.back());
+}
+
+TEST(Video, DoublingCopyMatchesThePlainPathOnRandomRows)
+{
+#ifndef __SSE2__
+    GTEST_SKIP() << "only the plain path is built for this processor";
+#endif
+    std::mt19937 random(16);
+    const size_t rowBytes = Video::WIDTH * 4;
+    const size_t guardBytes = 32;
+    std::vector<uint16_t> source(Video::WIDTH);
+    for (int round = 0; round < 48; ++round) {
+        for (uint16_t& pixel : source)
+            pixel = uint16_t(random());
+        // Both window rows start at every offset within a 16-byte block, and the guard bytes
+        // around them show a store past either end of the row.
+        const size_t first = round % 16;
+        const size_t second = first + rowBytes + round % 3;
+        std::vector<uint8_t> fast(second + rowBytes + guardBytes, 0xA5);
+        std::vector<uint8_t> plain = fast;
+        Video::doubleRow(source.data(), fast.data() + first, fast.data() + second);
+        Video::doubleRowPlain(source.data(), plain.data() + first, plain.data() + second);
+        ASSERT_EQ(fast, plain) << "round " << round;
+    }
 }

@@ -6,6 +6,7 @@ import ctypes
 import ctypes.util
 import os
 import re
+import shlex
 import shutil
 import signal
 import struct
@@ -289,6 +290,87 @@ def _lookup_keycodes(display):
     return codes
 
 
+class _XImageHead(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int)]
+
+
+_Z_PIXMAP, _ALL_PLANES, _LSB_FIRST = 2, 0xFFFFFFFF, 0
+
+
+class XConnection:
+    """The test's own Xlib connection: XTEST key events and single-pixel reads that need no process
+    start-up (for timing how soon the launcher answers), and a window to cover the launcher's with."""
+
+    def __init__(self, display):
+        self.xlib = xlib = _xlib()
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        xlib.XGetImage.restype = ctypes.POINTER(_XImageHead)
+        xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                   ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        xlib.XCreateSimpleWindow.restype = ctypes.c_ulong
+        xlib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        for name in ("XMapRaised", "XDestroyWindow"):
+            getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.libc = ctypes.CDLL(None)
+        self.libc.free.argtypes = [ctypes.c_void_p]
+        self.dpy = xlib.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise HarnessError("cannot open display %s" % display)
+        _cleanups.append(self.close)
+        self.root = xlib.XDefaultRootWindow(self.dpy)
+
+    def close(self):
+        if self.dpy:
+            self.xlib.XCloseDisplay(self.dpy)
+            self.dpy = None
+
+    def key(self, keycode, down):
+        self.xtst.XTestFakeKeyEvent(self.dpy, keycode, 1 if down else 0, 0)
+        self.xlib.XSync(self.dpy, 0)
+
+    def pixel(self, x, y):
+        """The launcher pixel (x, y) as the window shows it (its top-left window pixel)."""
+        image = self.xlib.XGetImage(self.dpy, self.root, 2 * x, 2 * y, 1, 1, _ALL_PLANES, _Z_PIXMAP)
+        if not image:
+            raise HarnessError("XGetImage failed")
+        low, high = ctypes.string_at(image.contents.data, 2)
+        value = low | high << 8 if image.contents.byte_order == _LSB_FIRST else high | low << 8
+        self.libc.free(image.contents.data)
+        self.libc.free(ctypes.cast(image, ctypes.c_void_p))
+        return value
+
+    def cover(self, background):
+        """Maps a window of the launcher's size over it; returns its id."""
+        window = self.xlib.XCreateSimpleWindow(self.dpy, self.root, 0, 0, 640, 480, 0, 0, background)
+        self.xlib.XMapRaised(self.dpy, window)
+        self.xlib.XSync(self.dpy, 0)
+        return window
+
+    def uncover(self, window):
+        self.xlib.XDestroyWindow(self.dpy, window)
+        self.xlib.XSync(self.dpy, 0)
+
+
+def context_switches(pid):
+    """Voluntary plus involuntary context switches of every thread of a process: its wake-ups."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/status" % (pid, task)) as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")):
+                        total += int(line.split()[1])
+        except OSError:
+            pass  # the thread ended
+    return total
+
+
 # ---------------------------------------------------------------------------
 # Screen
 
@@ -327,7 +409,7 @@ class Screen:
 
 
 def png_pixels(path):
-    """Decodes an 8-bit RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
+    """Decodes an 8-bit grey, RGB or RGBA PNG (no interlace) into rows of (r, g, b) tuples."""
     with open(path, "rb") as f:
         data = f.read()
     pos, idat = 8, b""
@@ -339,8 +421,8 @@ def png_pixels(path):
         elif kind == b"IDAT":
             idat += body
         pos += 12 + length
-    assert depth == 8 and colour in (2, 6), "unexpected PNG format in %s" % path
-    channels = 4 if colour == 6 else 3
+    assert depth == 8 and colour in (0, 2, 6), "unexpected PNG format in %s" % path
+    channels = {0: 1, 2: 3, 6: 4}[colour]
     raw, stride = zlib.decompress(idat), width * channels
     rows, prev, at = [], bytearray(stride), 0
     for _ in range(height):
@@ -360,7 +442,10 @@ def png_pixels(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
+        if channels == 1:
+            rows.append([(v, v, v) for v in line])
+        else:
+            rows.append([tuple(line[x * channels:x * channels + 3]) for x in range(width)])
         prev = line
     return rows
 
@@ -428,7 +513,7 @@ class AppDir:
 class Launcher:
     """The launcher running on an Xvfb server, its output collected line by line."""
 
-    def __init__(self, xvfb, app, argv=None):
+    def __init__(self, xvfb, app, emulator=None, argv=None):
         self.xvfb = xvfb
         self.app = app
         env = xvfb.env()
@@ -442,7 +527,8 @@ class Launcher:
         self._stderr = []
         self._changed = threading.Condition(self._lock)
         self.start_time = time.monotonic()
-        self.proc = subprocess.Popen(argv or [app.launcher], env=env, cwd=app.path, stdin=subprocess.DEVNULL,
+        command = (Options.emulator if emulator is None else emulator) + (argv or [app.launcher])
+        self.proc = subprocess.Popen(command, env=env, cwd=app.path, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         _cleanups.append(self.kill)
         self._readers = [threading.Thread(target=self._read, args=(self.proc.stdout, self._stdout), daemon=True),
@@ -552,6 +638,8 @@ class Options:
     launcher = None
     data = None
     keep = False
+    # The command that runs a launcher built for another processor, e.g. qemu and its arguments.
+    emulator = []
 
 
 class LauncherTestCase(unittest.TestCase):
@@ -584,8 +672,8 @@ class LauncherTestCase(unittest.TestCase):
     def make_app(self, cfg=None, skins=None):
         return AppDir(Options.launcher, Options.data, cfg, skins)
 
-    def start(self, app, wait=True, argv=None, first_line=r"^Basedir is "):
-        launcher = Launcher(self.xvfb, app, argv)
+    def start(self, app, wait=True, emulator=None, argv=None, first_line=r"^Basedir is "):
+        launcher = Launcher(self.xvfb, app, emulator, argv)
         self._launchers.append(launcher)
         if wait:
             launcher.wait_ready(first_line=first_line)
@@ -638,7 +726,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--launcher", required=True, help="built trevandel executable")
     parser.add_argument("--data", required=True, help="the repository's data directory")
+    parser.add_argument("--emulator", default="", help="command line that runs the launcher, if any")
     args, rest = parser.parse_known_args()
+    Options.emulator = shlex.split(args.emulator)
     Options.launcher = os.path.abspath(args.launcher)
     Options.data = os.path.abspath(args.data)
     if not os.access(Options.launcher, os.X_OK):

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Auto-repeat of a held direction: one code at the press, a long first delay, then a fast stream."""
 
+import signal
 import time
 
 import harness
@@ -11,8 +12,19 @@ BACKGROUND=color,000000
 BUTTON=0
 TYPE=rect,10,10,20,20,FFFFFF
 DOWN=exec,,rep
+RIGHT=page,1
 ACTION=exec,,act
+PAGE=1
+BACKGROUND=color,0000FF
+BUTTON=0
+TYPE=rect,10,10,20,20,FFFFFF
+DOWN=exec,,rep
 """
+BLUE = 0x001F
+# Resting on a page, the launcher sleeps until an event comes; today's 1 ms pacing wakes ~1000 times a second.
+IDLE_SECONDS = 3.0
+IDLE_WAKEUPS_ALLOWED = 10
+ANSWER_SECONDS = 0.1
 
 CFG = "SKIN=repeat\n"
 REPEAT_LINE = "Action is exec----rep"
@@ -71,6 +83,36 @@ class KeyRepeat(harness.LauncherTestCase):
 
         self.press("escape")
         self.assertExits(launcher, 0)
+
+    def test_resting_launcher_sleeps_answers_at_once_and_still_repeats(self):
+        app = self.make_app(CFG, {"repeat": SKIN})
+        launcher = self.start(app)
+        self.wait_for_pixels({(15, 15): 0xFFDF, (0, 0): 0}, what="first frame")
+        time.sleep(0.5)  # the window's own start-up events
+
+        before = harness.context_switches(launcher.proc.pid)
+        time.sleep(IDLE_SECONDS)
+        woke = harness.context_switches(launcher.proc.pid) - before
+        self.assertLessEqual(woke, IDLE_WAKEUPS_ALLOWED, "woke %d times in %.0f s of rest" % (woke, IDLE_SECONDS))
+
+        # The key goes straight through Xlib, so the time is the launcher's, not a process start's.
+        x = harness.XConnection(self.xvfb.display)
+        self.addCleanup(x.close)
+        right = self.xvfb.keycodes()[harness.CONTROL_KEYSYMS["right"]]
+        pressed = time.monotonic()
+        x.key(right, True)
+        while x.pixel(0, 0) != BLUE and time.monotonic() - pressed < 5:
+            time.sleep(0.001)
+        answered = time.monotonic() - pressed
+        x.key(right, False)
+        self.assertLess(answered, ANSWER_SECONDS, "page 1 appeared %.3f s after the key" % answered)
+
+        times = self.hold_down_for(launcher, 1.5)
+        self.check_held_series(times, 1.5)
+
+        launcher.proc.send_signal(signal.SIGTERM)
+        self.assertExits(launcher, 0)
+        self.assertIn("Quit issued", launcher.lines())
 
 
 if __name__ == "__main__":

@@ -1,9 +1,12 @@
 #!/usr/bin/python3
 """Start-up output, the first frame without input, and every way of quitting."""
 
+import signal
+import time
+
 import harness
 
-RED, BLUE = 0xF800, 0x001F
+RED, BLUE, GREEN = 0xF800, 0x001F, 0x07E0
 
 SKIN = """\
 // one red page with a blue square that quits
@@ -79,6 +82,27 @@ class StartupAndQuit(harness.LauncherTestCase):
         self.wait_for_pixels(FIRST_FRAME, what="first frame")
         self.xvfb.close_window(self.xvfb.wait_for_window())
         launcher.wait_for_exact("Quit issued")
+        self.assertExits(launcher, 0)
+
+    def test_interrupt_signal_quits_a_resting_launcher(self):
+        _, launcher = self.start_red()
+        self.wait_for_pixels(FIRST_FRAME, what="first frame")
+        time.sleep(0.5)
+        launcher.proc.send_signal(signal.SIGINT)
+        launcher.wait_for_exact("Quit issued")
+        self.assertExits(launcher, 0)
+
+    def test_window_uncovered_shows_the_last_frame_again(self):
+        _, launcher = self.start_red()
+        self.wait_for_pixels(FIRST_FRAME, what="first frame")
+        x = harness.XConnection(self.xvfb.display)
+        self.addCleanup(x.close)
+        cover = x.cover(GREEN)
+        self.assertEqual(x.pixel(160, 120), GREEN, "the cover window did not cover the launcher")
+        time.sleep(0.3)
+        x.uncover(cover)
+        self.wait_for_pixels(FIRST_FRAME, timeout=5, what="frame after the cover went")
+        self.press("escape")
         self.assertExits(launcher, 0)
 
     def test_quit_action(self):

@@ -2,6 +2,8 @@
 #include "gfx/DLImage.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 #include <unistd.h>
 
 #include "support/PngWriter.h"
@@ -9,13 +11,23 @@
 
 namespace {
 
-// Loads an RGBA image whose pixel (x, y) has red x*16+8, green y*16+8, blue 200 and the given alpha.
-bool loadPattern(DLImage& image, int width, int height, uint8_t alpha, bool keepAlpha, const char* name)
+// Pixels of the pattern with holes left fully transparent: no row or column repeats another, so a
+// misplaced alpha plane shows.
+bool isHole(int x, int y)
+{
+    return (x * 7 + y * 3) % 11 < 4;
+}
+
+// Loads an RGBA image whose pixel (x, y) has red x*16+8, green y*16+8, blue 200 and the given alpha
+// (0 instead at the holes when withHoles is set).
+bool loadPattern(DLImage& image, int width, int height, uint8_t alpha, bool keepAlpha, const char* name,
+                 bool withHoles = false)
 {
     std::vector<uint8_t> samples;
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++)
-            samples.insert(samples.end(), {(uint8_t)(x * 16 + 8), (uint8_t)(y * 16 + 8), 200, alpha});
+            samples.insert(samples.end(), {(uint8_t)(x * 16 + 8), (uint8_t)(y * 16 + 8), 200,
+                                           (uint8_t)(withHoles && isHole(x, y) ? 0 : alpha)});
     std::string path = tempPath(name);
     bool ok = writeRgbPng(path, width, height, samples, true) && image.loadPng(path.c_str(), 15, keepAlpha);
     unlink(path.c_str());
@@ -289,7 +301,7 @@ TEST_F(ScreenTest, BothDrawCallsClipAtAllFourEdges)
 {
     DLImage opaque, blended;
     ASSERT_TRUE(loadPattern(opaque, 6, 5, 255, false, "clip.png"));
-    ASSERT_TRUE(loadPattern(blended, 6, 5, 255, true, "clipalpha.png"));
+    ASSERT_TRUE(loadPattern(blended, 6, 5, 255, true, "clipalpha.png", true));
     const int places[][2] = {{-3, -2}, {317, 237}, {-3, 237}, {317, -2}, {-6, 0}, {320, 0},
                              {0, -5}, {0, 240}, {-100000, 5}, {2147483600, 2147483600}, {150, 100}};
     for (DLImage* image : {&opaque, &blended}) {
@@ -307,6 +319,8 @@ TEST_F(ScreenTest, BothDrawCallsClipAtAllFourEdges)
                 for (int x = 0; x < W; x++) {
                     long long ix = (long long)x - px, iy = (long long)y - py;
                     bool inside = ix >= 0 && ix < 6 && iy >= 0 && iy < 5;
+                    if (inside && image == &blended && isHole((int)ix, (int)iy))
+                        inside = false;
                     uint16_t expected = inside ? patternPixel((int)ix, (int)iy) : 0x0841;
                     if (at(x, y) != expected)
                         wrong++;
@@ -330,4 +344,31 @@ TEST_F(ScreenTest, GreyImagesAndEmptyImagesDrawNothing)
     EXPECT_EQ(0, empty.blitAlpha(0, 0));
     for (int i = 0; i < W * H; i++)
         ASSERT_EQ(0x4321, Video::screen[i]) << i;
+}
+
+TEST(DLImage, RgbaConversionMatchesThePlainPathOnRandomRows)
+{
+#ifndef __SSE2__
+    GTEST_SKIP() << "only the plain path is built for this processor";
+#endif
+    std::mt19937 random(16);
+    // Every width up to a few blocks of eight, odd ones included, and whole and nearly whole
+    // screen rows, read from every byte offset.
+    std::vector<size_t> widths;
+    for (size_t width = 0; width <= 40; ++width)
+        widths.push_back(width);
+    widths.insert(widths.end(), {Video::WIDTH - 1, Video::WIDTH, Video::WIDTH + 1});
+    const uint16_t guard = 0x5A5A;
+    for (size_t width : widths) {
+        for (size_t offset = 0; offset < 4; ++offset) {
+            std::vector<unsigned char> samples(offset + width * 4);
+            for (unsigned char& sample : samples)
+                sample = (unsigned char)random();
+            std::vector<uint16_t> fast(width + 8, guard);
+            std::vector<uint16_t> plain = fast;
+            DLImage::rgbaToScreen(samples.data() + offset, width, fast.data());
+            DLImage::rgbaToScreenPlain(samples.data() + offset, width, plain.data());
+            ASSERT_EQ(fast, plain) << "width " << width << ", offset " << offset;
+        }
+    }
 }

@@ -2,6 +2,9 @@
 #include "gfx/Font.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <utility>
+#include <vector>
 #include <unistd.h>
 
 #include "support/PngWriter.h"
@@ -275,5 +278,38 @@ TEST_F(ScreenTest, FontBlendsEveryCoverageOverEveryFieldAndKeepsSpaces)
                 ASSERT_EQ(before[i], Video::screen[i]) << "pixel " << i;
             }
         }
+    }
+}
+
+TEST(Font, TextBlendMatchesThePlainPathOnRandomRows)
+{
+#ifndef __SSE2__
+    GTEST_SKIP() << "only the plain path is built for this processor";
+#endif
+    std::mt19937 random(16);
+    const int w = Video::WIDTH;
+    // Both edges of the screen, odd widths around the blocks of eight, then random spans.
+    std::vector<std::pair<int, int>> spans = {{0, w}, {0, 1}, {w - 1, w}, {0, 7}, {0, 9}, {1, 18},
+                                              {w - 9, w}, {w - 15, w}, {1, w - 1}, {3, 3}};
+    for (int i = 0; i < 60; ++i) {
+        const int from = int(random() % w);
+        spans.push_back({from, from + 1 + int(random() % (w - from))});
+    }
+    std::vector<uint16_t> row(w), mask(w);
+    std::vector<uint8_t> coverage(w);
+    for (const auto& [from, to] : spans) {
+        for (int x = 0; x < w; ++x) {
+            row[x] = uint16_t(random());
+            mask[x] = random() % 4 ? 0xFFFF : 0;
+            // No coverage and full coverage take their own way through the plain path.
+            const unsigned pick = random() % 4;
+            coverage[x] = pick == 0 ? 0 : pick == 1 ? 255 : uint8_t(random());
+        }
+        const uint16_t colour = uint16_t(random());
+        std::vector<uint16_t> fast = row;
+        std::vector<uint16_t> plain = row;
+        Font::blendTextRow(fast.data(), coverage.data(), mask.data(), from, to, colour);
+        Font::blendTextRowPlain(plain.data(), coverage.data(), mask.data(), from, to, colour);
+        ASSERT_EQ(fast, plain) << "pixels " << from << " to " << to << ", colour " << colour;
     }
 }

@@ -112,7 +112,14 @@ union {
 extern "C" struct dirent* readdir(DIR* dir)
 {
     typedef struct dirent* (*ReadDirectory)(DIR*);
-    static ReadDirectory next = reinterpret_cast<ReadDirectory>(dlsym(RTLD_NEXT, "readdir"));
+    // With 64-bit file offsets <dirent.h> renames readdir to readdir64, so this defines
+    // readdir64; on a 32-bit system the plain readdir has another dirent layout and fails.
+#ifdef __USE_FILE_OFFSET64
+    static const char* const NEXT_NAME = "readdir64";
+#else
+    static const char* const NEXT_NAME = "readdir";
+#endif
+    static ReadDirectory next = reinterpret_cast<ReadDirectory>(dlsym(RTLD_NEXT, NEXT_NAME));
     struct dirent* entry = next(dir);
     if (entry || gNextExtra >= gExtraEntries.size())
         return entry;

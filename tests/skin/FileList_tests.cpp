@@ -28,12 +28,20 @@ struct ListOptions {
     Words colour;
 };
 
+// Stands for an absent ending: a skin's empty value, as in "filter,.gpe,", expands to one.
+const char* const ABSENT = "(absent)";
+
 Config& fillOptions(Config& options, const ListOptions& o)
 {
     if (!o.startdir.empty())
         options.set("startdir", words({o.startdir}));
-    if (o.hasFilter)
-        options.set("filter", words(o.filter));
+    if (o.hasFilter) {
+        WString::Array filter = words(o.filter);
+        for (int i = 0; i < filter.count(); i++)
+            if (filter.at(i) == ABSENT)
+                filter.at(i) = WString();
+        options.set("filter", filter);
+    }
     if (!o.type.empty())
         options.set("type", words({o.type}));
     if (!o.colour.empty())
@@ -77,6 +85,8 @@ TEST(FileListScan, FiltersAndOrder)
         {{"*", ".txt"}, true, "", {"../", "Zed/", "x.txt"}},
         {{"gpe", ".gpe"}, true, "", {"../", "Zed/", "A.gpe", "A.gpe", "b.gpe", "b.gpe"}},
         {{".GPE"}, true, "", {"../", "Zed/"}},
+        {{".gpe", ABSENT}, true, "", {"../", "Zed/", "A.gpe", "b.gpe"}},
+        {{ABSENT}, true, "", {"../", "Zed/"}},
         {{"xb.gpe", "b.gpe"}, true, "", {"../", "Zed/", "b.gpe"}},
         {{".gpe"}, true, "dir", {"Zed"}},
         {{".gpe"}, true, "file", {"A.gpe", "b.gpe"}},
@@ -324,7 +334,14 @@ TEST(FileListDat, DirectoryActionSpeedAndFilter)
     EXPECT_EQ(toStrings(list.datSpeed()), (Words{"177"}));
     EXPECT_EQ(std::string(list.currentDirectory().printable()), emu + "roms/");
 
+    // sub/ lies in the listed roms/, but entering appends it to emu/, which has none: the list
+    // stays where it is rather than show an empty list with no way back.
     press(list, 4);
+    std::string stay = skintest::captureStdout([&] { press(list, 5, &nav); });
+    EXPECT_EQ(stay, "");
+    EXPECT_EQ(std::string(list.cwd().printable()), emu);
+    EXPECT_EQ(toStrings(list.entries()), (Words{"../", "sub/", "x.rom"}));
+    EXPECT_EQ(list.cursor(), 1);
     press(list, 4);
     std::string clock;
     Words action;
@@ -333,6 +350,18 @@ TEST(FileListDat, DirectoryActionSpeedAndFilter)
     EXPECT_EQ(action, (Words{"exec", emu, emu + "emu.gpe", "%P3%"}));
     EXPECT_EQ(gCpuClock.mhz(), 177) << "the dat file's speed is applied before the exec";
     EXPECT_NE(clock.find("Switching CPU to 177 Mhz"), std::string::npos) << clock;
+
+    // Nor does it move into a folder whose dat file names a directory that does not exist.
+    dir.makeDir("games/emu/broken");
+    dir.writeFile("games/emu/broken/Trevandel.dat", "DIRECTORY=%cwd%nowhere/\nACTION=quit\nSPEED=200\n");
+    stay = skintest::captureStdout([&] { list.changeDir(WString("broken/")); });
+    EXPECT_EQ(stay, "");
+    EXPECT_EQ(std::string(list.cwd().printable()), emu);
+    EXPECT_EQ(std::string(list.datDirectory().printable()), emu + "roms/");
+    EXPECT_EQ(toStrings(list.datAction()), (Words{"exec", "%cwd%", "%cwd%emu.gpe", "%P3%"}));
+    EXPECT_EQ(toStrings(list.datSpeed()), (Words{"177"}));
+    EXPECT_EQ(toStrings(list.entries()), (Words{"../", "sub/", "x.rom"}));
+    EXPECT_EQ(list.cursor(), 2);
 
     // Leaving for a directory without a dat file drops the action; the speed stays.
     skintest::captureStdout([&] { list.changeDir(WString("plain/")); });
@@ -373,4 +402,10 @@ TEST(FileListDat, ActionsWithoutExecAndDatWithoutFilterOrAction)
     EXPECT_EQ(toStrings(list.entries()), (Words{"../", "b/", "file.gpe", "Trevandel.dat"}));
     EXPECT_EQ(list.cursor(), 1);
     EXPECT_EQ(list.datAction().count(), 0);
+
+    // An empty FILTER is one absent ending, which no name has: only directories are listed.
+    dir.writeFile("a/b/c/Trevandel.dat", "FILTER=\n");
+    dir.writeFile("a/b/c/run.gpe");
+    skintest::captureStdout([&] { list.changeDir(WString("b/c/")); });
+    EXPECT_EQ(toStrings(list.entries()), (Words{"../"}));
 }

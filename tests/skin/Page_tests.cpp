@@ -243,6 +243,11 @@ TEST(PageListVariables, ExpandsWordsAfterTheFirst)
         page.exportListVariables(action);
         EXPECT_EQ(toStrings(action), c.after) << c.before[0];
     }
+    // An absent word (an empty value in the skin) stays absent, so the launch keeps its gap.
+    WString::Array gap = words({"exec", "/d", "prog", "", "x"});
+    gap.at(3) = WString();
+    page.exportListVariables(gap);
+    EXPECT_TRUE(gap.at(3).isAbsent());
 
     // handleInput runs it for "exec" and "config" only.
     feed(page, "BUTTON", {"0"});
@@ -257,7 +262,7 @@ TEST(PageListVariables, EachListKnowsOnlyItsOwnNames)
     TempDir dir;
     dir.makeDir("one");
     dir.makeDir("two");
-    dir.writeFile("one/a.gpe");
+    dir.writeFile("one/a%b.gpe");
     dir.writeFile("two/b.gpe");
     dir.makeDir("empty");
     ScreenBuffer screen;
@@ -271,42 +276,48 @@ TEST(PageListVariables, EachListKnowsOnlyItsOwnNames)
         feed(page, "OPTIONS", {"type", "file"});
     }
     page.draw();
-    WString::Array action = words({"exec", "%P3%", "%P7%", "[%9%]", "%p9%"});
+    // A name that one list puts in is never read again by the next list's pass, while the
+    // skin's own "%%" is halved by each pass as always.
+    WString::Array action = words({"exec", "%P3%", "%P7%", "[%9%]", "%p9%", "100%%%%"});
     page.exportListVariables(action);
-    EXPECT_EQ(toStrings(action), (std::vector<std::string>{"exec", dir.path() + "one/a.gpe",
+    EXPECT_EQ(toStrings(action), (std::vector<std::string>{"exec", dir.path() + "one/a%b.gpe",
                                                            dir.path() + "two/b.gpe", "[]",
-                                                           dir.path() + "empty/"}));
+                                                           dir.path() + "empty/", "100"}));
 }
 
 TEST(PageListVariables, TrevandelDatExampleEndToEnd)
 {
-    TempDir dir;
-    dir.makeDir("games");
-    dir.makeDir("games/emu");
-    dir.makeDir("games/emu/roms");
-    dir.writeFile("games/emu/roms/x.rom");
-    dir.writeFile("games/emu/Trevandel.dat",
-                  "DIRECTORY=%cwd%roms/\nFILTER=.rom\nACTION=exec,%cwd%,%cwd%emu.gpe,%P3%\n");
-    const std::string games = dir.path() + "games/";
-    ScreenBuffer screen;
-    Page page;
-    feed(page, "BUTTON", {"0"});
-    feed(page, "ACTION", {"select", "3"});
-    feed(page, "BUTTON", {"3"});
-    feed(page, "TYPE", {"selector", "0", "0", "100", "40"});
-    feed(page, "OPTIONS", {"startdir", games});
-    page.draw();
-    press(page, 5);
-    ASSERT_EQ(page.selected(), 3);
-    const FileList* list = page.button(3)->list();
-    ASSERT_EQ(toStrings(list->entries()), (std::vector<std::string>{"../", "emu/"}));
+    // A "%" in the folder's name reaches the action as it is on disk.
+    for (const std::string folder : {"emu", "100%"}) {
+        SCOPED_TRACE(folder);
+        TempDir dir;
+        dir.makeDir("games");
+        dir.makeDir("games/" + folder);
+        dir.makeDir("games/" + folder + "/roms");
+        dir.writeFile("games/" + folder + "/roms/x.rom");
+        dir.writeFile("games/" + folder + "/Trevandel.dat",
+                      "DIRECTORY=%cwd%roms/\nFILTER=.rom\nACTION=exec,%cwd%,%cwd%emu.gpe,%P3%\n");
+        const std::string games = dir.path() + "games/";
+        ScreenBuffer screen;
+        Page page;
+        feed(page, "BUTTON", {"0"});
+        feed(page, "ACTION", {"select", "3"});
+        feed(page, "BUTTON", {"3"});
+        feed(page, "TYPE", {"selector", "0", "0", "100", "40"});
+        feed(page, "OPTIONS", {"startdir", games});
+        page.draw();
+        press(page, 5);
+        ASSERT_EQ(page.selected(), 3);
+        const FileList* list = page.button(3)->list();
+        ASSERT_EQ(toStrings(list->entries()), (std::vector<std::string>{"../", folder + "/"}));
 
-    press(page, 4);
-    std::string out = skintest::captureStdout([&] { press(page, 5); });
-    EXPECT_EQ(out, "Changed to " + games + "emu/\n");
-    EXPECT_EQ(toStrings(list->entries()), (std::vector<std::string>{"../", "x.rom"}));
-    press(page, 4);
-    const std::string emu = games + "emu/";
-    EXPECT_EQ(press(page, 5), (std::vector<std::string>{"exec", emu, emu + "emu.gpe",
-                                                       emu + "roms/x.rom"}));
+        press(page, 4);
+        std::string out = skintest::captureStdout([&] { press(page, 5); });
+        EXPECT_EQ(out, "Changed to " + games + folder + "/\n");
+        EXPECT_EQ(toStrings(list->entries()), (std::vector<std::string>{"../", "x.rom"}));
+        press(page, 4);
+        const std::string emu = games + folder + "/";
+        EXPECT_EQ(press(page, 5), (std::vector<std::string>{"exec", emu, emu + "emu.gpe",
+                                                           emu + "roms/x.rom"}));
+    }
 }

@@ -50,7 +50,8 @@ def concept_pill(selected, out_dir):
     if selected:
         accent = rgb("#3ddcff")
         c.fill(pill, accent, soft=2.0, opacity=0.45)
-        c.fill(pill, vertical(rgb("#2f8fc4"), rgb("#1b4f7e"), 2, h - 2))
+        # Deep enough for light captions painted over it.
+        c.fill(pill, vertical(rgb("#1a5684"), rgb("#123a5c"), 2, h - 2))
         c.fill(lambda x, y: abs(pill(x, y) + 0.5) - 0.5, rgb("#bff3ff"), opacity=0.7)
     else:
         c.fill(pill, vertical(rgb("#1f3350"), rgb("#16263d"), 2, h - 2), opacity=0.85)
@@ -81,10 +82,46 @@ def concept_background(out_dir):
     c.save(os.path.join(out_dir, "main.png"), dither=True)
 
 
+# Where the skin file puts its lists' cursor lines (top row, left and right edges): the
+# background marks each one with a band, so these must follow the skin's selector windows.
+LINE_HEIGHT = 14
+LIST_CURSOR = (112, 10, 237)
+SKIN_LIST_CURSOR = (98, 202, 310)
+
+
+def cursor_band(c, cursor, colour, opacity):
+    """A band exactly as tall as one list line, behind a list's fixed cursor line."""
+    top, left, right = cursor
+    bottom = top + LINE_HEIGHT
+    c.fill(lambda x, y: max(top - y, y - bottom, left - x, x - right), rgb(colour), opacity=opacity,
+           box=(left, top, right, bottom))
+
+
+def concept_list_background(out_dir):
+    """The games and files pages: deep blue, dithered so that the 16-bit screen shows no steps."""
+    w, h = 320, 240
+    c = Canvas(w, h)
+    c.fill(lambda x, y: -1.0, vertical(rgb("#0a1424"), rgb("#15304d"), 0, h))
+    c.fill(circle(124, 118, 10), rgb("#2d6ea3"), soft=140.0, opacity=0.28)
+    cursor_band(c, LIST_CURSOR, "#3ddcff", 0.10)
+    c.save(os.path.join(out_dir, "list.png"), dither=True)
+
+
+def concept_settings_background(out_dir):
+    w, h = 320, 240
+    c = Canvas(w, h)
+    c.fill(lambda x, y: -1.0, vertical(rgb("#0b1628"), rgb("#11263f"), 0, h))
+    c.fill(circle(96, 96, 10), rgb("#2d6ea3"), soft=120.0, opacity=0.18)
+    cursor_band(c, SKIN_LIST_CURSOR, "#3ddcff", 0.08)
+    c.save(os.path.join(out_dir, "settings.png"), dither=True)
+
+
 def make_concept(root):
     out_dir = os.path.join(root, "concept")
     os.makedirs(out_dir, exist_ok=True)
     concept_background(out_dir)
+    concept_list_background(out_dir)
+    concept_settings_background(out_dir)
     for name in SYMBOLS:
         concept_icon(name, True, out_dir)
         concept_icon(name, False, out_dir)

@@ -63,10 +63,50 @@ def paper_background(out_dir):
     c.save(os.path.join(out_dir, "main.png"), dither=True)
 
 
+# Where the skin file puts its lists' cursor lines (top row, left and right edges): the
+# background marks each one with a band, so these must follow the skin's selector windows.
+LINE_HEIGHT = 14
+LIST_CURSOR = (112, 22, 312)
+SKIN_LIST_CURSOR = (92, 10, 146)
+
+
+def cursor_band(c, cursor, colour, opacity):
+    """A band exactly as tall as one list line, behind a list's fixed cursor line."""
+    top, left, right = cursor
+    bottom = top + LINE_HEIGHT
+    c.fill(lambda x, y: max(top - y, y - bottom, left - x, x - right), rgb(colour), opacity=opacity,
+           box=(left, top, right, bottom))
+
+
+def paper_list_background(out_dir):
+    """The games and files pages: a ruled sheet whose rules fall between the list's lines."""
+    w, h = 320, 240
+    c = Canvas(w, h)
+    c.fill(lambda x, y: -1.0, vertical(rgb("#f8f2e4"), rgb("#efe3ca"), 0, h))
+    # Rules on the empty top row of every line, where no glyph reaches.
+    for y0 in range(42, 224, LINE_HEIGHT):
+        c.fill(lambda x, y, y0=y0: abs(y - y0 - 0.5) - 0.5, rgb("#b79b74"), opacity=0.22,
+               box=(22, y0, 312, y0 + 1))
+    # A notebook margin between the cursor bar and the text.
+    c.fill(lambda x, y: abs(x - 36.5) - 0.5, rgb(PAPER_ACCENT), opacity=0.30, box=(36, 42, 37, 224))
+    cursor_band(c, LIST_CURSOR, PAPER_ACCENT, 0.09)
+    c.save(os.path.join(out_dir, "list.png"), dither=True)
+
+
+def paper_settings_background(out_dir):
+    w, h = 320, 240
+    c = Canvas(w, h)
+    c.fill(lambda x, y: -1.0, vertical(rgb("#f4ecdc"), rgb("#ece0c6"), 0, h))
+    cursor_band(c, SKIN_LIST_CURSOR, PAPER_ACCENT, 0.09)
+    c.save(os.path.join(out_dir, "settings.png"), dither=True)
+
+
 def make_paper(root):
     out_dir = os.path.join(root, "paper")
     os.makedirs(out_dir, exist_ok=True)
     paper_background(out_dir)
+    paper_list_background(out_dir)
+    paper_settings_background(out_dir)
     for name in SYMBOLS:
         paper_icon(name, True, out_dir)
         paper_icon(name, False, out_dir)

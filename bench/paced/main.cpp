@@ -1,0 +1,15 @@
+// The launcher with the 1 ms pacing on every unchanged turn, resting ones too: the yardstick the
+// bench holds the real launcher's idle wake-ups and key repeat against.
+#include "core/Launcher.h"
+#include "core/Video.h"
+
+int main(int argc, char** argv)
+{
+    static Launcher launcher;
+    launcher.setIdleWait(false);
+    if (launcher.start(argc, argv) != 0)
+        return 1;
+    while (launcher.iterate() == Launcher::CONTINUE) {
+    }
+    Video::shutdown();
+}
