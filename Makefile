@@ -97,6 +97,8 @@ screenshots: build
 	    $(BUILD)/app/trevandel-shot --app $(abspath $(BUILD)/shot-app) --page $$page --double \
 	      --out $(SHOT_DIR)/$$skin-$$page.png > /dev/null || exit 1; \
 	  done; \
+	  $(BUILD)/app/trevandel-shot --app $(abspath $(BUILD)/shot-app) --sheet \
+	    --out $(SHOT_DIR)/$$skin-sheet.png > /dev/null || exit 1; \
 	done
 	@rm -rf $(BUILD)/shot-app
 	@echo "Screenshots written to $(SHOT_DIR)/"

@@ -50,7 +50,7 @@ void usage()
             "  rows of four; with --selected, each page once with each of its buttons selected.\n"
             "  A config action changes a scratch copy of Trevandel.cfg, which the rest of the run\n"
             "  reads as a restarted launcher would; with --save it rewrites DIR's Trevandel.cfg.\n"
-            "  The launcher's own lines are shown only with --verbose.\n"
+            "  Of the launcher's own lines only \"Action is\" ones are shown, all with --verbose.\n"
             "  Keys: up down left right push start select l r a b x y voldown volup.\n");
 }
 
@@ -86,34 +86,45 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-// Standard output goes nowhere while it lives: the launcher's own lines are not the tool's.
-class SilencedOutput {
+// While it lives the launcher's lines are held back: they are not the tool's. Only the
+// "Action is" lines of the keys pressed are passed on, so a config or exec key still shows
+// what it would do.
+class QuietOutput {
 public:
-    explicit SilencedOutput(bool silence) : m_saved(-1)
+    explicit QuietOutput(bool quiet) : m_saved(-1), m_held(nullptr)
     {
-        if (!silence)
+        if (!quiet)
+            return;
+        m_held = tmpfile();
+        if (!m_held)
             return;
         fflush(stdout);
         m_saved = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, STDOUT_FILENO);
-            close(null);
-        }
+        dup2(fileno(m_held), STDOUT_FILENO);
     }
-    ~SilencedOutput()
+    ~QuietOutput()
     {
         if (m_saved < 0)
             return;
         fflush(stdout);
         dup2(m_saved, STDOUT_FILENO);
         close(m_saved);
+        rewind(m_held);
+        char line[4096];
+        while (fgets(line, sizeof(line), m_held)) {
+            if (strncmp(line, ACTION_LINE, strlen(ACTION_LINE)) == 0)
+                fputs(line, stdout);
+        }
+        fclose(m_held);
+        fflush(stdout);
     }
-    SilencedOutput(const SilencedOutput&) = delete;
-    SilencedOutput& operator=(const SilencedOutput&) = delete;
+    QuietOutput(const QuietOutput&) = delete;
+    QuietOutput& operator=(const QuietOutput&) = delete;
 
 private:
+    static constexpr const char* ACTION_LINE = "Action is ";
     int m_saved;
+    FILE* m_held;
 };
 
 bool isPageFilled(Launcher& launcher, int index)
@@ -336,7 +347,7 @@ int main(int argc, char** argv)
         }
         scratch.attach(launcher);
     }
-    SilencedOutput quiet(!verbose);
+    QuietOutput quiet(!verbose);
     if (launcher.start(1, launcherArgv) != 0)
         return 1;
     // With --save a "config" key saves the change but must not replace this process.

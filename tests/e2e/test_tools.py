@@ -90,6 +90,13 @@ class ShotCommandLine(ToolTestCase):
         result = self.shot("--page", "100")
         self.assertEqual((result.returncode, result.stdout), (0, ""))
         self.assertIn("warning: page 100 is empty", result.stderr)
+        os.makedirs(os.path.join(self.app, "skins", "q"))
+        with open(os.path.join(self.app, "skins", "q", "Trevandel.skin"), "w") as f:
+            f.write("PAGE=0\nBUTTON=0\nTYPE=rect,0,0,9,9,FFFFFF\nACTION=quit\n")
+        with open(os.path.join(self.app, "Trevandel.cfg"), "w") as f:
+            f.write("SKIN=q\n")
+        # What a key would do still shows.
+        self.assertEqual(self.shot("b").stdout, "Action is quit\n")
         verbose = self.shot("--verbose")
         self.assertEqual(verbose.returncode, 0)
         self.assertIn("Basedir is ", verbose.stdout)
