@@ -127,18 +127,6 @@ private:
     FILE* m_held;
 };
 
-bool isPageFilled(Launcher& launcher, int index)
-{
-    Page& page = launcher.page(index);
-    if (page.backgroundType().length() > 0 || page.returnAction().count() > 0)
-        return true;
-    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (page.button(slot))
-            return true;
-    }
-    return false;
-}
-
 // 16-bit screen pixels of any size.
 struct Picture {
     int width;
@@ -238,7 +226,7 @@ Picture drawSheet(Launcher& launcher, bool selectEach)
 {
     std::vector<Tile> tiles;
     for (int p = 0; p < Launcher::PAGE_COUNT; p++) {
-        if (!isPageFilled(launcher, p))
+        if (!launcher.page(p).isFilled())
             continue;
         const int before = int(tiles.size());
         for (int slot = 0; selectEach && slot < Page::SLOT_COUNT; slot++) {
@@ -368,7 +356,7 @@ int main(int argc, char** argv)
         if (launcher.handleMask(mask) == Launcher::QUIT || launcher.handleMask(0) == Launcher::QUIT)
             break;
     }
-    if (!isPageFilled(launcher, launcher.currentPage()))
+    if (!launcher.page(launcher.currentPage()).isFilled())
         fprintf(stderr, "trevandel-shot: warning: page %d is empty: the skin never fills it, so "
                         "the shot is black\n",
                 launcher.currentPage());

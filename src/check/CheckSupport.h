@@ -67,14 +67,7 @@ inline bool isPageFilled(Launcher& launcher, int pageIndex)
 {
     if (pageIndex < 0 || pageIndex >= Launcher::PAGE_COUNT)
         return false;
-    Page& page = launcher.page(pageIndex);
-    if (page.backgroundType().length() > 0 || page.returnAction().count() > 0)
-        return true;
-    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (page.button(slot))
-            return true;
-    }
-    return false;
+    return launcher.page(pageIndex).isFilled();
 }
 
 inline bool isListSlot(Launcher& launcher, int pageIndex, int slot)

@@ -59,6 +59,17 @@ WString::Array dropFirst(const WString::Array& values)
 
 } // namespace
 
+bool Page::isFilled() const
+{
+    if (m_backgroundType.length() > 0 || m_returnAction.count() > 0)
+        return true;
+    for (int slot = 0; slot < SLOT_COUNT; slot++) {
+        if (m_buttons[slot])
+            return true;
+    }
+    return false;
+}
+
 Page::Page()
     : m_prepared(0), m_backgroundImage(nullptr), m_selected(0), m_parseSlot(-1)
 {

@@ -40,6 +40,8 @@ public:
     const WString& backgroundType() const { return m_backgroundType; }
     const WString::Array& backgroundArgs() const { return m_backgroundArgs; }
     const WString::Array& returnAction() const { return m_returnAction; }
+    // A page the skin gave a background, a RETURN action or a button; the tools show only these.
+    bool isFilled() const;
 
 private:
     // The page's own statements; any other goes to the button of the current slot, or to null.

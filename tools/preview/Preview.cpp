@@ -52,17 +52,6 @@ SDLKey stickKeyFor(SDLKey key)
     }
 }
 
-bool isFilled(Launcher& launcher, int index)
-{
-    Page& page = launcher.page(index);
-    if (!page.backgroundType().isAbsent())
-        return true;
-    for (int slot = 0; slot < Page::SLOT_COUNT; slot++)
-        if (page.button(slot))
-            return true;
-    return false;
-}
-
 } // namespace
 
 Preview* Preview::s_current = nullptr;
@@ -190,7 +179,7 @@ void Preview::stepPage(int direction)
     const int current = m_launcher.currentPage();
     for (int step = 1; step < Launcher::PAGE_COUNT; step++) {
         const int index = (current + direction * step + Launcher::PAGE_COUNT) % Launcher::PAGE_COUNT;
-        if (isFilled(m_launcher, index)) {
+        if (m_launcher.page(index).isFilled()) {
             m_launcher.setCurrentPage(index);
             m_launcher.drawFrame();
             return;
@@ -267,7 +256,7 @@ void Preview::reloadFiles()
         QuietOutput quiet(true);
         m_launcher.reload();
     }
-    if (isFilled(m_launcher, page)) {
+    if (m_launcher.page(page).isFilled()) {
         m_launcher.setCurrentPage(page);
         m_launcher.page(page).select(selected);
     }
