@@ -14,6 +14,7 @@
 
 #include "check/SkinChecker.h"
 #include "core/QuietOutput.h"
+#include "ToolArguments.h"
 
 namespace {
 
@@ -26,12 +27,6 @@ void usage(FILE* stream)
             "  --skin NAME checks skins/NAME/ with that configuration instead; --all checks every\n"
             "  folder below skins/, one report each. APPDIR defaults to this program's directory.\n"
             "  Exit status: 0 no problems, 1 problems found, 2 usage error.\n");
-}
-
-std::string directoryOf(const char* path)
-{
-    const char* slash = strrchr(path, '/');
-    return slash ? std::string(path, slash - path + 1) : std::string("./");
 }
 
 bool isFile(const std::string& path)
@@ -115,7 +110,7 @@ bool report(const std::string& app, const std::string& skin)
 
 int main(int argc, char** argv)
 {
-    std::string app = directoryOf(argc > 0 ? argv[0] : "");
+    std::string app = programDirectoryOf(argc > 0 ? argv[0] : "");
     std::string skin;
     bool all = false;
     bool appGiven = false;

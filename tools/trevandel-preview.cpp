@@ -9,6 +9,7 @@
 
 #include "core/Launcher.h"
 #include "preview/Preview.h"
+#include "ToolArguments.h"
 
 namespace {
 
@@ -25,28 +26,12 @@ void usage(FILE* stream)
             "  changed and no program is started.\n");
 }
 
-std::string directoryOf(const char* path)
-{
-    const char* slash = strrchr(path, '/');
-    return slash ? std::string(path, slash - path + 1) : std::string("./");
-}
-
-bool isPageNumber(const char* text, int& page)
-{
-    char* end = nullptr;
-    const long value = strtol(text, &end, 10);
-    if (!*text || *end || value < 0 || value >= Launcher::PAGE_COUNT)
-        return false;
-    page = int(value);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     Preview::Options options;
-    std::string app = directoryOf(argc > 0 ? argv[0] : "");
+    std::string app = programDirectoryOf(argc > 0 ? argv[0] : "");
     bool appGiven = false;
     for (int i = 1; i < argc; i++) {
         const std::string arg = argv[i];
@@ -56,7 +41,7 @@ int main(int argc, char** argv)
         } else if (arg == "--skin" && i + 1 < argc) {
             options.skin = argv[++i];
         } else if (arg == "--page" && i + 1 < argc) {
-            if (!isPageNumber(argv[++i], options.page)) {
+            if (!parsePageNumber(argv[++i], options.page)) {
                 fprintf(stderr, "trevandel-preview: --page takes a number from 0 to 127, not '%s'\n", argv[i]);
                 return 2;
             }

@@ -17,6 +17,7 @@
 #include "core/ScratchConfig.h"
 #include "core/Video.h"
 #include "skin/Page.h"
+#include "ToolArguments.h"
 
 namespace {
 
@@ -62,16 +63,6 @@ int badUsage(const char* format, const std::string& what)
     fprintf(stderr, "\n");
     usage();
     return 2;
-}
-
-bool parsePage(const char* text, int& page)
-{
-    char* end = nullptr;
-    const long value = strtol(text, &end, 10);
-    if (!*text || *end || value < 0 || value >= Launcher::PAGE_COUNT)
-        return false;
-    page = int(value);
-    return true;
 }
 
 bool isDirectory(const std::string& path)
@@ -285,7 +276,7 @@ int main(int argc, char** argv)
         if (arg == "--app" && i + 1 < argc) {
             app = argv[++i];
         } else if (arg == "--page" && i + 1 < argc) {
-            if (!parsePage(argv[++i], page))
+            if (!parsePageNumber(argv[++i], page))
                 return badUsage("--page takes a page number from 0 to 127, not '%s'", argv[i]);
         } else if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
