@@ -47,7 +47,7 @@ def start_xvfb():
     for _ in range(5):
         number = free_display()
         proc = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "640x480x16",
-                                 "-nolisten", "tcp", "-noreset"],
+                                 "-nolisten", "tcp", "-noreset", "-r"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline and proc.poll() is None:

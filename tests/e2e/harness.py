@@ -104,8 +104,10 @@ class Xvfb:
     def _try_start(self, number):
         display = ":%d" % number
         # -noreset keeps the server (and its keymap) unchanged while the launcher restarts itself.
+        # -r turns the server's key auto-repeat off: a key held past its delay would otherwise
+        # arrive as release/press pairs, which a busy SDL passes on as real presses.
         proc = subprocess.Popen(
-            ["Xvfb", display, "-screen", "0", "640x480x16", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", display, "-screen", "0", "640x480x16", "-nolisten", "tcp", "-noreset", "-r"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         _cleanups.append(lambda: self._stop_proc(proc))
         deadline = time.monotonic() + 20
@@ -120,10 +122,20 @@ class Xvfb:
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if probe.returncode == 0:
                 self.proc, self.display = proc, display
+                self._check_no_auto_repeat()
                 return True
             time.sleep(0.1)
         self._stop_proc(proc)
         raise HarnessError("Xvfb %s did not accept connections within 20 s" % display)
+
+    def _check_no_auto_repeat(self):
+        # A test that holds a key must see one press and one release, whatever the load.
+        x = XConnection(self.display)
+        try:
+            if x.auto_repeat():
+                raise HarnessError("Xvfb %s repeats held keys by itself" % self.display)
+        finally:
+            x.close()
 
     @staticmethod
     def _stop_proc(proc):
@@ -298,6 +310,13 @@ class _XImageHead(ctypes.Structure):
 _Z_PIXMAP, _ALL_PLANES, _LSB_FIRST = 2, 0xFFFFFFFF, 0
 
 
+class _XKeyboardState(ctypes.Structure):
+    _fields_ = [("key_click_percent", ctypes.c_int), ("bell_percent", ctypes.c_int),
+                ("bell_pitch", ctypes.c_uint), ("bell_duration", ctypes.c_uint),
+                ("led_mask", ctypes.c_ulong), ("global_auto_repeat", ctypes.c_int),
+                ("auto_repeats", ctypes.c_char * 32)]
+
+
 class XConnection:
     """The test's own Xlib connection: XTEST key events and single-pixel reads that need no process
     start-up (for timing how soon the launcher answers), and a window to cover the launcher's with."""
@@ -315,6 +334,7 @@ class XConnection:
         for name in ("XMapRaised", "XDestroyWindow"):
             getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        xlib.XGetKeyboardControl.argtypes = [ctypes.c_void_p, ctypes.POINTER(_XKeyboardState)]
         self.xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
         self.libc = ctypes.CDLL(None)
@@ -329,6 +349,12 @@ class XConnection:
         if self.dpy:
             self.xlib.XCloseDisplay(self.dpy)
             self.dpy = None
+
+    def auto_repeat(self):
+        """Whether the server repeats held keys by itself."""
+        state = _XKeyboardState()
+        self.xlib.XGetKeyboardControl(self.dpy, ctypes.byref(state))
+        return state.global_auto_repeat != 0
 
     def key(self, keycode, down):
         self.xtst.XTestFakeKeyEvent(self.dpy, keycode, 1 if down else 0, 0)
