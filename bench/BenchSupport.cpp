@@ -11,7 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/Video.h"
+#include "platform/Video.h"
+#include "platform/desktop/DesktopPlatform.h"
 #include "support/PngWriter.h"
 
 #ifndef TREVANDEL_DATA_DIR
@@ -20,11 +21,18 @@
 
 namespace benchsupport {
 
+DesktopPlatform& desktop()
+{
+    static DesktopPlatform platform;
+    return platform;
+}
+
 bool openDummyVideo()
 {
     static int result = -1;
     if (result < 0) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+        Platform::install(&desktop());
         QuietStdout quiet;
         result = Video::init();
     }

@@ -11,8 +11,13 @@ namespace benchsupport {
 // Bytes of one 640x480 frame of 16-bit window pixels: the memcpy every frame figure is measured against.
 const size_t WINDOW_FRAME_BYTES = 640 * 480 * 2;
 
-// Opens the 640x480 window once, on SDL's dummy driver; false when SDL refuses.
+class DesktopPlatform;
+
+// Opens the 640x480 window once, on SDL's dummy driver with the desktop back end installed;
+// false when SDL refuses.
 bool openDummyVideo();
+// The desktop back end the benchmarks draw through.
+DesktopPlatform& desktop();
 
 // The application data (font, Trevandel.cfg, skins/): TREVANDEL_DATA_DIR, else the source tree's data/.
 std::string dataDir();

@@ -16,8 +16,8 @@
 
 #include "BenchSupport.h"
 #include "config/Config.h"
-#include "core/Globals.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "platform/Video.h"
 #include "skin/FileList.h"
 
 namespace {

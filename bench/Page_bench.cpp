@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "core/Globals.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "platform/Video.h"
 #include "skin/Page.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
+#include "platform/Video.h"
 
 namespace {
 

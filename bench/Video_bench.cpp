@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #include "BenchSupport.h"
-#include "core/Video.h"
+#include "platform/Video.h"
+#include "platform/desktop/DesktopPlatform.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void flip_copyToWindow(benchmark::State& state)
             buffer[i] = uint16_t(i * 2654435761u >> 16) & 0xFFDF;
     }
     for (auto _ : state) {
-        Video::copyToWindow();
+        benchsupport::desktop().copyToWindow(Video::screen);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(benchsupport::WINDOW_FRAME_BYTES));

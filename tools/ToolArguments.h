@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/Launcher.h"
+#include "launcher/Launcher.h"
 
 // The folder holding the program named by path, with its "/" ("./" when it has none).
 inline std::string programDirectoryOf(const char* path)

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "check/SkinChecker.h"
-#include "core/QuietOutput.h"
+#include "launcher/QuietOutput.h"
 #include "ToolArguments.h"
 
 namespace {

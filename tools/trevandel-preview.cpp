@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/Launcher.h"
+#include "launcher/Launcher.h"
 #include "preview/Preview.h"
 #include "ToolArguments.h"
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ButtonMask.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
-#include "core/ScratchConfig.h"
-#include "core/Video.h"
+#include "platform/ButtonMask.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
+#include "launcher/ScratchConfig.h"
+#include "platform/Video.h"
 #include "skin/Page.h"
 #include "ToolArguments.h"
 
@@ -192,7 +192,7 @@ void drawTile(Launcher& launcher, const Tile& tile)
         WString::Array select;
         select.append(WString("select"));
         select.append(WString(std::to_string(tile.slot).c_str()));
-        int nav = NAV_NONE;
+        NavCode nav = NAV_NONE;
         launcher.page(tile.page).handleInput(select, nav);
     }
     std::fill(Video::screen, Video::screen + Video::WIDTH * Video::HEIGHT, uint16_t(0));
@@ -247,7 +247,7 @@ Picture drawSheet(Launcher& launcher, bool selectEach)
             label += ", slot " + std::to_string(tiles[i].slot) + " selected";
         const std::vector<uint16_t> strip = labelStrip(label, labelHeight);
         drawTile(launcher, tiles[i]);
-        const uint16_t* shown = Video::backBuffer(Video::bufferIndex() ^ 1);
+        const uint16_t* shown = Video::shownFrame();
         for (int y = 0; y < labelHeight + Video::HEIGHT; y++) {
             const uint16_t* from = y < labelHeight ? &strip[size_t(y) * Video::WIDTH]
                                                    : shown + size_t(y - labelHeight) * Video::WIDTH;
@@ -311,9 +311,7 @@ int main(int argc, char** argv)
     if (!exists(app + "/" + Launcher::CONFIG_FILE) && !isDirectory(app + "/skins"))
         return badUsage("%s holds no Trevandel.cfg and no skins/: give the launcher's folder",
                         app);
-    // Never open a window: draw into the back buffers only.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-
+    // No platform is installed: the headless one draws into the back buffers only.
     std::string launcherPath = app + "/trevandel";
     char* launcherArgv[] = {&launcherPath[0], nullptr};
     static Launcher launcher;
@@ -351,8 +349,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "trevandel-shot: warning: page %d is empty: the skin never fills it, so "
                         "the shot is black\n",
                 launcher.currentPage());
-    // The frame on screen is the buffer flipped last, not the one drawing goes to next.
-    const uint16_t* shown = Video::backBuffer(Video::bufferIndex() ^ 1);
+    const uint16_t* shown = Video::shownFrame();
     Picture frame{Video::WIDTH, Video::HEIGHT,
                   std::vector<uint16_t>(shown, shown + Video::WIDTH * Video::HEIGHT)};
     if (!writePng(out.c_str(), frame, scale)) {

@@ -3,7 +3,7 @@
 
 #include "check/CheckSupport.h"
 #include "config/saveConfigChange.h"
-#include "core/Launcher.h"
+#include "launcher/Launcher.h"
 #include "skin/FileList.h"
 #include "skin/Page.h"
 

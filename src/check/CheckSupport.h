@@ -7,7 +7,7 @@
 #include <string>
 
 #include "check/SkinDiagnostics.h"
-#include "core/Launcher.h"
+#include "launcher/Launcher.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 #include "text/WString.h"

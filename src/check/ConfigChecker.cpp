@@ -6,8 +6,8 @@
 
 #include "check/CheckSupport.h"
 #include "config/ConfigReader.h"
-#include "core/Launcher.h"
-#include "skin/CpuClock.h"
+#include "launcher/Launcher.h"
+#include "platform/CpuClock.h"
 
 using namespace check;
 

@@ -6,7 +6,7 @@
 
 #include "check/ActionChecker.h"
 #include "check/CheckSupport.h"
-#include "skin/CpuClock.h"
+#include "platform/CpuClock.h"
 #include "skin/FileList.h"
 
 using namespace check;

@@ -2,7 +2,7 @@
 #include "check/ImageChecker.h"
 
 #include "check/CheckSupport.h"
-#include "core/Video.h"
+#include "platform/Video.h"
 #include "gfx/DLImage.h"
 #include "gfx/ImageCache.h"
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "check/CheckSupport.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
+#include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 

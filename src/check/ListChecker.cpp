@@ -6,8 +6,8 @@
 #include "check/ActionChecker.h"
 #include "check/CheckSupport.h"
 #include "check/DatChecker.h"
-#include "core/Globals.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "platform/Video.h"
 #include "skin/Button.h"
 
 using namespace check;

@@ -8,9 +8,9 @@
 #include "check/CheckSupport.h"
 #include "check/DatChecker.h"
 #include "check/ImageChecker.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
-#include "core/Video.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
+#include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 

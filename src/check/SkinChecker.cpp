@@ -13,8 +13,8 @@
 #include "check/ImageChecker.h"
 #include "check/LayoutChecker.h"
 #include "check/PageChecker.h"
-#include "core/Globals.h"
-#include "core/Launcher.h"
+#include "launcher/Globals.h"
+#include "launcher/Launcher.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 

@@ -59,3 +59,6 @@ private:
     mutable size_t m_expandedBytes;
     mutable int m_refusedExpansions;
 };
+
+// The process's configuration, constructed last (see launcher/Globals.cpp).
+extern Config gConfig;

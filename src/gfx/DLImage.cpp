@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/SkinObserver.h"
-#include "core/Video.h"
+#include "platform/Video.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>

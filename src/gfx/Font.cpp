@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Video.h"
+#include "platform/Video.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>

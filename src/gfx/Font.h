@@ -43,3 +43,6 @@ private:
     int m_glyphEnd[128];
     uint16_t m_colour;
 };
+
+// The process's glyph sheet, constructed after the battery (see launcher/Globals.cpp).
+extern Font gFont;

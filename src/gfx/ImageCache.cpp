@@ -3,7 +3,9 @@
 
 #include <cstdio>
 
-#include "core/Globals.h"
+#include "config/Config.h"
+#include "platform/CpuClock.h"
+
 
 namespace {
 const unsigned CACHE_BUCKETS = 31;

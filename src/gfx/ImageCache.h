@@ -35,3 +35,6 @@ private:
     WMap<WString, const char*, DLImage*, DLImage*> m_images;
     size_t m_bytes;
 };
+
+// The process's image store, constructed after the font (see launcher/Globals.cpp).
+extern ImageCache gImageCache;

@@ -1,7 +1,7 @@
 // Decoding a PNG file into 8-bit RGB or RGBA rows with libpng.
 #pragma once
 
-#include "core/Video.h"
+#include "platform/Video.h"
 
 // The handheld's screen, from which the decoder's limits are taken.
 const unsigned long SCREEN_PIXELS = (unsigned long)Video::WIDTH * Video::HEIGHT;

@@ -4,21 +4,17 @@
 #include <utility>
 
 #include "config/SkinObserver.h"
-#include "core/Globals.h"
-#include "core/Video.h"
 #include "gfx/DLImage.h"
+#include "gfx/Font.h"
+#include "gfx/ImageCache.h"
+#include "platform/Battery.h"
+#include "platform/ButtonMask.h"
+#include "platform/Video.h"
 #include "skin/FileList.h"
 #include "skin/parseColour.h"
 
 namespace {
 
-const int NAV_LEFT = 1;
-const int NAV_RIGHT = 2;
-const int NAV_UP = 3;
-const int NAV_DOWN = 4;
-const int NAV_ACTIVATE = 5;
-const int NAV_PAGE_UP = 7;
-const int NAV_PAGE_DOWN = 8;
 const int NAVIGATION_TARGETS = 4;
 const int IMAGE_DEPTH = 15;
 
@@ -149,7 +145,7 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
     return 1;
 }
 
-void Button::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
+void Button::handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted)
 {
     if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
                    nav == NAV_PAGE_DOWN))
@@ -164,7 +160,7 @@ void Button::handleInput(WString::Array& action, int& nav, Config::InsertedMarks
     default: return;
     }
     action = *words;
-    nav = 0;
+    nav = NAV_NONE;
 }
 
 void Button::prepare()

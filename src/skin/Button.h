@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/Config.h"
+#include "platform/ButtonMask.h"
 #include "text/WString.h"
 
 class DLImage;
@@ -20,7 +21,7 @@ public:
     // count and may be left with absent items.
     int parseStatement(const WString& key, WString::Array&& values);
     // inserted, when given, receives the marks of text a directory list put into the action.
-    void handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted = nullptr);
+    void handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted = nullptr);
     void draw(bool isSelected);
     void prepare();
 

@@ -1,30 +1,23 @@
-// Directory browser of a "selector" button: listing, sorting, drawing and Trevandel.dat handling.
+// Directory browser of a "selector" button: cursor, drawing, directory changes, Trevandel.dat.
 #include "skin/FileList.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <strings.h>
-#include <vector>
+#include <string>
 
 #include "config/Config.h"
 #include "config/ConfigReader.h"
 #include "config/SkinObserver.h"
-#include "core/Globals.h"
-#include "core/Video.h"
+#include "gfx/Font.h"
+#include "platform/CpuClock.h"
+#include "platform/Video.h"
+#include "skin/DirectoryScan.h"
 #include "skin/parseColour.h"
 
 namespace {
-
-const int NAV_UP = 3;
-const int NAV_DOWN = 4;
-const int NAV_ACTIVATE = 5;
-const int NAV_PAGE_UP = 7;
-const int NAV_PAGE_DOWN = 8;
 
 const uint16_t DEFAULT_CURSOR_COLOUR = 0xFFDF;
 const uint16_t DEFAULT_CURSOR_IDLE_COLOUR = 0x7BCF;
@@ -32,18 +25,11 @@ const int MAX_COLOUR_OPTIONS = 3;
 const char* const DAT_FILE_NAME = "Trevandel.dat";
 const char* const PARENT_ENTRY = "../";
 
-// The sort moves the WString handles as raw bytes; that is only sound while a WString is one pointer.
-static_assert(sizeof(WString) == sizeof(char*), "WString must stay a single pointer");
-
-bool endsWithSlash(const char* text, size_t length)
-{
-    return length > 0 && text[length - 1] == '/';
-}
-
 bool endsWithSlash(const WString& text)
 {
     const char* t = text.printable();
-    return endsWithSlash(t, strlen(t));
+    const size_t length = strlen(t);
+    return length > 0 && t[length - 1] == '/';
 }
 
 void clearArray(WString::Array& items)
@@ -122,98 +108,12 @@ FileList::FileList(int left, int top, int right, int bottom, Config& options)
 void FileList::scan(const WString& directory, const WString::Array& endings, WString::Array& into,
                     int type)
 {
-    const char* dirPath = directory.printable();
-    DIR* dir = opendir(dirPath);
-    if (dir) {
-        const size_t dirLength = strlen(dirPath);
-        // Room for any path the kernel can take. readdir may hand out names longer than
-        // NAME_MAX (vfat, exfat, FUSE, CIFS), so each name is measured before it is copied.
-        std::vector<char> path(dirLength + PATH_MAX + 2);
-        memcpy(path.data(), dirPath, dirLength);
-        char* const nameInPath = path.data() + dirLength;
-
-        // readdir's own entry types can stand in for a status query per entry only when such a
-        // query could succeed: the path must be a directory with a trailing "/" and search
-        // permission, which one query of "." settles for all entries.
-        struct stat status;
-        bool trustTypes = false;
-        if (endsWithSlash(dirPath, dirLength)) {
-            memcpy(nameInPath, ".", 2);
-            trustTypes = stat(path.data(), &status) == 0;
-        }
-
-        const int endingCount = endings.count();
-        const bool everything = endingCount == 1 && endings.at(0) == "*";
-        std::vector<size_t> endingLengths(endingCount);
-        for (int i = 0; i < endingCount; i++)
-            endingLengths[i] = strlen(endings.at(i).printable());
-
-        struct dirent* entry;
-        while ((entry = readdir(dir)) != nullptr) {
-            const char* name = entry->d_name;
-            if (strcmp(name, ".") == 0)
-                continue;
-            const size_t nameLength = strlen(name);
-            // A path the kernel could not resolve cannot be formed: its status is unknowable.
-            if (dirLength + nameLength + 1 > PATH_MAX)
-                continue;
-            bool isDirectory;
-            // Links and unknown types still need the query.
-            if (!trustTypes || entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-                memcpy(nameInPath, name, nameLength + 1);
-                if (stat(path.data(), &status) != 0)
-                    continue;
-                isDirectory = S_ISDIR(status.st_mode);
-            } else {
-                isDirectory = entry->d_type == DT_DIR;
-            }
-
-            if (isDirectory) {
-                if (type == FILES)
-                    continue;
-                if (type == DIRECTORIES) {
-                    if (strcmp(name, "..") != 0)
-                        into.append(WString(name));
-                    continue;
-                }
-                // The path buffer is free again and always has room for the name and a "/".
-                memcpy(nameInPath, name, nameLength);
-                nameInPath[nameLength] = '/';
-                nameInPath[nameLength + 1] = '\0';
-                into.append(WString(nameInPath));
-                continue;
-            }
-            if (type == DIRECTORIES)
-                continue;
-            if (everything) {
-                into.append(WString(name));
-                continue;
-            }
-            for (int i = 0; i < endingCount; i++) {
-                const size_t endingLength = endingLengths[i];
-                // An absent ending is no text at all, so no name ends with it; an ending longer
-                // than the name would have to equal it, which cannot be.
-                if (!endings.at(i).isAbsent() && endingLength <= nameLength &&
-                    memcmp(name + nameLength - endingLength, endings.at(i).printable(),
-                           endingLength) == 0)
-                    into.append(WString(name));
-            }
-        }
-        closedir(dir);
-    }
-    if (into.count() > 1)
-        qsort(into.items(), into.count(), sizeof(WString), compareEntries);
+    DirectoryScan::scan(directory, endings, into, type);
 }
 
 int FileList::compareEntries(const void* a, const void* b)
 {
-    const char* first = static_cast<const WString*>(a)->printable();
-    const char* second = static_cast<const WString*>(b)->printable();
-    const bool firstIsDir = endsWithSlash(first, strlen(first));
-    const bool secondIsDir = endsWithSlash(second, strlen(second));
-    if (firstIsDir != secondIsDir)
-        return firstIsDir ? -1 : 1;
-    return strcasecmp(first, second);
+    return DirectoryScan::compareEntries(a, b);
 }
 
 void FileList::draw(bool isSelected)
@@ -255,33 +155,33 @@ WString FileList::currentDirectory() const
     return m_datAction.count() > 0 ? m_datDirectory : m_cwd;
 }
 
-void FileList::handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted)
+void FileList::handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted)
 {
     const int last = m_entries.count() - 1;
     if (nav == NAV_UP && m_cursor > 0) {
         m_cursor--;
-        nav = 0;
+        nav = NAV_NONE;
     } else if (nav == NAV_DOWN && m_cursor < last) {
         m_cursor++;
-        nav = 0;
+        nav = NAV_NONE;
     } else if (nav == NAV_PAGE_UP && m_cursor > 0) {
         m_cursor -= m_rows / 2;
         if (m_cursor < 0)
             m_cursor = 0;
-        nav = 0;
+        nav = NAV_NONE;
     } else if (nav == NAV_PAGE_DOWN && m_cursor < last) {
         m_cursor += m_rows / 2;
         if (m_cursor > last)
             m_cursor = last;
-        nav = 0;
+        nav = NAV_NONE;
     } else if (nav == NAV_ACTIVATE) {
         const WString entry = currentEntry();
         if (endsWithSlash(entry)) {
             changeDir(entry);
-            nav = 0;
+            nav = NAV_NONE;
         } else if (m_datAction.count() > 0) {
             action = m_datAction;
-            nav = 0;
+            nav = NAV_NONE;
             if (action.count() > 1 && action.at(0) == "exec") {
                 gCpuClock.apply(m_datSpeed);
                 // The directory goes in as it is on disk: its own "%" must not read as references.

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "config/Config.h"
+#include "platform/ButtonMask.h"
 #include "text/WString.h"
 
 class FileList {
@@ -15,13 +16,13 @@ public:
     FileList& operator=(const FileList&) = delete;
 
     // inserted, when given, receives the marks of the words that carry the inserted directory.
-    void handleInput(WString::Array& action, int& nav, Config::InsertedMarks* inserted = nullptr);
+    void handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted = nullptr);
     void draw(bool isSelected);
     WString currentEntry() const;
     WString currentDirectory() const;
     void changeDir(const WString& name);
 
-    // Appends the listing of directory to into, then sorts all of into.
+    // The listing and its order (see DirectoryScan).
     static void scan(const WString& directory, const WString::Array& endings, WString::Array& into,
                      int type);
     static int compareEntries(const void* a, const void* b);

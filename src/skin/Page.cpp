@@ -8,9 +8,9 @@
 
 #include "config/Config.h"
 #include "config/SkinObserver.h"
-#include "core/Globals.h"
-#include "core/Video.h"
 #include "gfx/DLImage.h"
+#include "gfx/ImageCache.h"
+#include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
 #include "skin/parseColour.h"
@@ -19,7 +19,6 @@ namespace {
 
 // Gradient rows are weighted over 239 steps, so row 239 is exactly the bottom colour.
 const int GRADIENT_STEPS = 239;
-const int BACK_NAV = 6;
 const int IMAGE_DEPTH = 15;
 
 void fillScreen(uint16_t pixel)
@@ -162,15 +161,15 @@ void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) co
                         observer.dropReason(observer.page()).c_str());
 }
 
-void Page::handleInput(WString::Array& action, int& nav)
+void Page::handleInput(WString::Array& action, NavCode& nav)
 {
     Config::InsertedMarks inserted;
     if (m_buttons[m_selected])
         m_buttons[m_selected]->handleInput(action, nav, &inserted);
-    if (nav == BACK_NAV) {
+    if (nav == NAV_BACK) {
         action = m_returnAction;
         inserted.clear();
-        nav = 0;
+        nav = NAV_NONE;
     }
     if (action.count() == 0)
         return;

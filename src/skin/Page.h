@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/Config.h"
+#include "platform/ButtonMask.h"
 #include "text/WString.h"
 
 class Button;
@@ -22,7 +23,7 @@ public:
     // keeps its count and may be left with absent items.
     int parseStatement(const WString& key, WString::Array&& values);
     // nav may be cleared to 0; action is empty on entry.
-    void handleInput(WString::Array& action, int& nav);
+    void handleInput(WString::Array& action, NavCode& nav);
     void draw();
     void prepare();
     // inserted marks text already put in from names (see Config::expandMarked); it is updated.

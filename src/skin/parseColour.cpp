@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "core/Video.h"
+#include "platform/Video.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "check/SkinChecker.h"
 #include "check/SkinDiagnostics.h"
-#include "core/Globals.h"
+#include "launcher/Globals.h"
 #include "support/PngWriter.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 #include "config/Config.h"
-#include "core/Video.h"
+#include "platform/Video.h"
 #include "skin/FileList.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FileList list(0, 0, 319, 239, options);
     list.changeDir("emu/");
     for (int turn = 0; turn < 48 && !input.empty(); turn++) {
-        static const int codes[] = {3, 4, 5, 7, 8};
-        int nav = codes[input.byte() % 5];
+        static const NavCode codes[] = {NAV_UP, NAV_DOWN, NAV_ACTIVATE, NAV_PAGE_UP, NAV_PAGE_DOWN};
+        NavCode nav = codes[input.byte() % 5];
         WString::Array action;
         list.handleInput(action, nav);
         list.draw(turn % 2 == 0);

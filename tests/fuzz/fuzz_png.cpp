@@ -5,7 +5,7 @@
 #include <zlib.h>
 
 #include "FuzzSupport.h"
-#include "core/Video.h"
+#include "platform/Video.h"
 #include "gfx/DLImage.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "core/ButtonMask.h"
-#include "core/Launcher.h"
+#include "platform/ButtonMask.h"
+#include "launcher/Launcher.h"
 
 namespace {
 const ButtonMask kMasks[] = {0,         BTN_LEFT,  BTN_RIGHT, BTN_UP, BTN_DOWN, BTN_B,
@@ -13,7 +13,6 @@ const ButtonMask kMasks[] = {0,         BTN_LEFT,  BTN_RIGHT, BTN_UP, BTN_DOWN, 
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
     silenceStdout();
     return 0;
 }

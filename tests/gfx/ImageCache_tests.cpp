@@ -7,7 +7,7 @@
 
 #include "support/BoundedChild.h"
 #include "support/PngWriter.h"
-#include "core/Globals.h"
+#include "launcher/Globals.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/Video.h"
+#include "platform/Video.h"
 
 class ScreenTest : public testing::Test {
 protected:

@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Globals.h"
+#include "launcher/Globals.h"
 #include "support/PngWriter.h"
-#include "core/Video.h"
+#include "platform/Video.h"
 
 namespace skintest {
 
@@ -174,9 +174,10 @@ template <class Control>
 std::vector<std::string> press(Control& control, int nav, int* navAfter = nullptr)
 {
     WString::Array action;
-    control.handleInput(action, nav);
+    NavCode code = NavCode(nav);
+    control.handleInput(action, code);
     if (navAfter)
-        *navAfter = nav;
+        *navAfter = code;
     return toStrings(action);
 }
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <utility>
 
-#include "core/Globals.h"
-#include "core/QuietOutput.h"
+#include "launcher/Globals.h"
+#include "launcher/QuietOutput.h"
 
 namespace {
 

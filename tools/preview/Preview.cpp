@@ -1,19 +1,17 @@
-// The preview's loop: SDL events and inotify waited on together, reloads gathered into one.
+// The preview's loop: the launcher's own turns, with reloads gathered into one between them.
 #include "Preview.h"
 
-#include <SDL.h>
-#include <poll.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "PreviewOverlay.h"
-#include "xConnectionFd.h"
-#include "core/Globals.h"
-#include "core/Input.h"
-#include "core/QuietOutput.h"
-#include "core/Video.h"
+#include "config/Config.h"
+#include "launcher/QuietOutput.h"
+#include "platform/Input.h"
+#include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 
@@ -23,8 +21,6 @@ namespace {
 // reload waits for a short quiet spell, but never long, so the frame follows within 200 ms.
 const long long QUIET_MS = 30;
 const long long LONGEST_WAIT_MS = 100;
-// A held direction counts towards the launcher's key repeat one 1 ms turn at a time.
-const int TURN_MS = 1;
 
 const char* const PROGRAM = "trevandel-preview";
 
@@ -35,31 +31,11 @@ long long nowMs()
     return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
 }
 
-// The laptop's arrow keys stand for the keypad's stick directions.
-SDLKey stickKeyFor(SDLKey key)
-{
-    switch (key) {
-    case SDLK_UP:
-        return SDLK_KP8;
-    case SDLK_DOWN:
-        return SDLK_KP2;
-    case SDLK_LEFT:
-        return SDLK_KP4;
-    case SDLK_RIGHT:
-        return SDLK_KP6;
-    default:
-        return key;
-    }
-}
-
 } // namespace
-
-Preview* Preview::s_current = nullptr;
 
 Preview::Preview(const Options& options)
     : m_options(options)
     , m_report(nullptr)
-    , m_xFd(-1)
     , m_overlay(false)
     , m_pinnedSkin(options.skin)
     , m_loadsReported(0)
@@ -76,9 +52,8 @@ Preview::Preview(const Options& options)
 
 Preview::~Preview()
 {
-    Video::setWindowOverlay(nullptr);
-    if (s_current == this)
-        s_current = nullptr;
+    m_platform.desktop().setOverlay(nullptr, nullptr);
+    Platform::install(nullptr);
     delete m_report;
 }
 
@@ -100,6 +75,7 @@ int Preview::run()
     }
     m_scratch.attach(m_launcher);
     m_launcher.setQuietReload(true);
+    Platform::install(&m_platform);
 
     std::string launcherPath = m_base + "trevandel";
     char* argv[] = {&launcherPath[0], nullptr};
@@ -116,62 +92,44 @@ int Preview::run()
     m_launcher.setProgramPath(nullptr);
     if (m_options.page >= 0)
         m_launcher.setCurrentPage(m_options.page);
-    m_xFd = xConnectionFd();
     m_report = new CheckReport(m_base, m_scratch.path().printable());
-    s_current = this;
-    Video::setWindowOverlay(&Preview::drawOverlay);
+    m_platform.desktop().setOverlay(&Preview::drawOverlay, this);
 
     for (;;) {
-        const ButtonMask mask = nextMask();
         noteChanges();
-        if (m_launcher.isIdle(mask)) {
-            if (reloadIsDue()) {
-                reloadFiles();
-                continue;
-            }
-            wait(idleTimeoutMs(mask));
-        }
-        if (m_launcher.advance(mask) == Launcher::QUIT)
+        // A reload waits for a turn on which the controls rest, as a fresh start would find them.
+        if (reloadIsDue() && m_launcher.isIdle(Input::held()))
+            reloadFiles();
+        m_platform.setWatcherFd(m_watcher.fd());
+        m_platform.setRestLimitMs(msUntilReload());
+        if (m_launcher.iterate() == Launcher::QUIT)
             break;
+        handleRequest(m_platform.takeRequest());
         // A load is reported once its first frame is on screen (the turn after it draws).
         if (m_launcher.loadCount() != m_loadsReported && !m_launcher.isIdle(Launcher::START_MASK))
             afterLoad();
         updateTitle();
     }
-    Video::setWindowOverlay(nullptr);
-    SDL_Quit();
+    m_platform.desktop().setOverlay(nullptr, nullptr);
+    Video::close();
     return 0;
 }
 
-ButtonMask Preview::nextMask()
+void Preview::handleRequest(PreviewPlatform::Request request)
 {
-    SDL_Event event;
-    if (!SDL_PollEvent(&event))
-        return Input::held();
-    if (handleOwnKey(event))
-        return Input::held();
-    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
-        event.key.keysym.sym = stickKeyFor(event.key.keysym.sym);
-    return Input::apply(event);
-}
-
-bool Preview::handleOwnKey(const SDL_Event& event)
-{
-    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
-        return false;
-    const SDLKey key = event.key.keysym.sym;
-    if (key != SDLK_F1 && key != SDLK_PAGEUP && key != SDLK_PAGEDOWN)
-        return false;
-    if (event.type == SDL_KEYUP)
-        return true;
-    if (key == SDLK_F1) {
+    switch (request) {
+    case PreviewPlatform::TOGGLE_OVERLAY:
         m_overlay = !m_overlay;
         Video::reshow();
-    } else {
-        stepPage(key == SDLK_PAGEDOWN ? 1 : -1);
+        break;
+    case PreviewPlatform::PAGE_BACK:
+    case PreviewPlatform::PAGE_ON:
+        stepPage(request == PreviewPlatform::PAGE_ON ? 1 : -1);
+        break;
+    case PreviewPlatform::NO_REQUEST:
+        return;
     }
     updateTitle();
-    return true;
 }
 
 void Preview::stepPage(int direction)
@@ -187,32 +145,13 @@ void Preview::stepPage(int direction)
     }
 }
 
-int Preview::idleTimeoutMs(ButtonMask mask) const
+int Preview::msUntilReload() const
 {
-    // Without the X connection there is nothing to wait on for keys: turn as the launcher does.
-    if ((mask & BTN_DIRECTIONS) != 0 || m_xFd < 0)
-        return TURN_MS;
     if (!m_changePending)
         return -1;
     const long long due = std::min(m_lastChangeMs + QUIET_MS, m_firstChangeMs + LONGEST_WAIT_MS);
     const long long left = due - nowMs();
     return left < 0 ? 0 : int(left);
-}
-
-void Preview::wait(int timeoutMs)
-{
-    // SDL may hold events it has already read from the connection.
-    SDL_PumpEvents();
-    SDL_Event queued;
-    if (SDL_PeepEvents(&queued, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0)
-        return;
-    struct pollfd fds[2];
-    int count = 0;
-    if (m_xFd >= 0)
-        fds[count++] = {m_xFd, POLLIN, 0};
-    if (m_watcher.fd() >= 0)
-        fds[count++] = {m_watcher.fd(), POLLIN, 0};
-    poll(fds, nfds_t(count), timeoutMs);
 }
 
 void Preview::noteChanges()
@@ -308,12 +247,12 @@ void Preview::updateTitle()
     if (m_title == title)
         return;
     m_title = title;
-    SDL_WM_SetCaption(title, title);
+    m_platform.desktop().setCaption(title);
 }
 
-void Preview::drawOverlay(SDL_Surface* window)
+void Preview::drawOverlay(DesktopPlatform::WindowPixels& window, void* context)
 {
-    Preview* preview = s_current;
-    if (preview && preview->m_overlay)
+    Preview* preview = static_cast<Preview*>(context);
+    if (preview->m_overlay)
         PreviewOverlay::draw(window, preview->m_launcher.page(preview->m_launcher.currentPage()));
 }

@@ -5,11 +5,9 @@
 
 #include "CheckReport.h"
 #include "FileWatcher.h"
-#include "core/Launcher.h"
-#include "core/ScratchConfig.h"
-
-union SDL_Event;
-struct SDL_Surface;
+#include "PreviewPlatform.h"
+#include "launcher/Launcher.h"
+#include "launcher/ScratchConfig.h"
 
 class Preview {
 public:
@@ -30,14 +28,12 @@ public:
     int run();
 
 private:
-    // Takes one event; the preview's own keys are handled here and not passed on.
-    ButtonMask nextMask();
-    bool handleOwnKey(const SDL_Event& event);
-    // Waits until input or a change may be pending, at most timeoutMs (-1: without limit).
-    void wait(int timeoutMs);
-    int idleTimeoutMs(ButtonMask mask) const;
+    // Carries out a preview key the last turn took.
+    void handleRequest(PreviewPlatform::Request request);
     void noteChanges();
     bool reloadIsDue() const;
+    // How long the launcher may rest before a pending reload falls due (-1: none pending).
+    int msUntilReload() const;
     void reloadFiles();
     // After a load has been drawn: new watches, the title, and the checker's report.
     void afterLoad();
@@ -46,15 +42,15 @@ private:
     void updateTitle();
     std::string skinName() const;
     bool pinSkin(const std::string& skin);
-    static void drawOverlay(SDL_Surface* window);
+    static void drawOverlay(DesktopPlatform::WindowPixels& window, void* preview);
 
     Options m_options;
     std::string m_base;
     ScratchConfig m_scratch;
+    PreviewPlatform m_platform;
     Launcher m_launcher;
     FileWatcher m_watcher;
     CheckReport* m_report;
-    int m_xFd;
     bool m_overlay;
     // The skin chosen with --skin or picked in the preview; kept when Trevandel.cfg is edited.
     std::string m_pinnedSkin;
@@ -66,6 +62,4 @@ private:
     long long m_firstChangeMs;
     long long m_lastChangeMs;
     std::string m_title;
-
-    static Preview* s_current;
 };

@@ -1,13 +1,11 @@
 // The overlay: outlines in window pixels and slot numbers from a tiny built-in digit font.
 #include "PreviewOverlay.h"
 
-#include <SDL.h>
-
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/Globals.h"
-#include "core/Video.h"
+#include "gfx/Font.h"
+#include "platform/Video.h"
 #include "gfx/DLImage.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
@@ -30,13 +28,13 @@ const char* const WIDEST_BATTERY = "999";
 
 class Canvas {
 public:
-    explicit Canvas(SDL_Surface* window) : m_window(window) {}
+    explicit Canvas(DesktopPlatform::WindowPixels& window) : m_window(window) {}
 
     void pixel(int x, int y, uint16_t colour)
     {
-        if (x < 0 || y < 0 || x >= m_window->w || y >= m_window->h)
+        if (x < 0 || y < 0 || x >= m_window.width || y >= m_window.height)
             return;
-        uint8_t* row = static_cast<uint8_t*>(m_window->pixels) + y * m_window->pitch;
+        uint8_t* row = m_window.pixels + y * m_window.pitchBytes;
         reinterpret_cast<uint16_t*>(row)[x] = colour;
     }
     void fill(int left, int top, int right, int bottom, uint16_t colour)
@@ -86,7 +84,7 @@ private:
         }
     }
 
-    SDL_Surface* m_window;
+    DesktopPlatform::WindowPixels& m_window;
 };
 
 int intArg(const WString::Array& args, int index)
@@ -140,12 +138,8 @@ int clampTo(int value, int limit)
 
 } // namespace
 
-void PreviewOverlay::draw(SDL_Surface* window, const Page& page)
+void PreviewOverlay::draw(DesktopPlatform::WindowPixels& window, const Page& page)
 {
-    if (!window || window->format->BytesPerPixel != sizeof(uint16_t))
-        return;
-    if (SDL_MUSTLOCK(window) && SDL_LockSurface(window) < 0)
-        return;
     Canvas canvas(window);
     const int lineHeight = gFont.lineHeight();
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
@@ -175,6 +169,4 @@ void PreviewOverlay::draw(SDL_Surface* window, const Page& page)
         canvas.number(left * SCALE, labelTop >= 0 ? labelTop : top * SCALE, slot,
                       slot == page.selected() ? SELECTED : AREA);
     }
-    if (SDL_MUSTLOCK(window))
-        SDL_UnlockSurface(window);
 }

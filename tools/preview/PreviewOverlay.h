@@ -1,7 +1,8 @@
 // Draws each button's area and slot number, and the rows of each list, over the window.
 #pragma once
 
-struct SDL_Surface;
+#include "platform/desktop/DesktopPlatform.h"
+
 class Page;
 
 class PreviewOverlay {
@@ -13,7 +14,7 @@ public:
     static const unsigned short ROWS = 0x07FF;
     static const unsigned short LABEL_BACK = 0x0000;
 
-    // Draws onto the 640x480 window surface at its own resolution (lines one window pixel wide),
-    // so the skin's pixels in the back buffers are never touched.
-    static void draw(SDL_Surface* window, const Page& page);
+    // Draws onto the 640x480 window at its own resolution (lines one window pixel wide), so the
+    // skin's pixels in the back buffers are never touched.
+    static void draw(DesktopPlatform::WindowPixels& window, const Page& page);
 };

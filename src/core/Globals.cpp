@@ -1,8 +1,0 @@
-// Defined together in one file so that they are constructed in exactly this order.
-#include "core/Globals.h"
-
-Battery gBattery;
-Font gFont;
-ImageCache gImageCache;
-CpuClock gCpuClock;
-Config gConfig;

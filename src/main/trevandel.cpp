@@ -1,0 +1,16 @@
+// Entry point of the desktop launcher: the SDL window as the screen, the keyboard as controls.
+#include "launcher/Launcher.h"
+#include "platform/Video.h"
+#include "platform/desktop/DesktopPlatform.h"
+
+int main(int argc, char** argv)
+{
+    static DesktopPlatform platform;
+    Platform::install(&platform);
+    static Launcher launcher;
+    if (launcher.start(argc, argv) != 0)
+        return 1;
+    while (launcher.iterate() == Launcher::CONTINUE) {
+    }
+    Video::shutdown();
+}

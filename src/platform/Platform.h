@@ -1,0 +1,66 @@
+// What the launcher needs from the machine it runs on: screen, controls, rest, programs, power.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/InputEvent.h"
+
+// One back end per kind of machine implements this; the launcher, the skin and the graphics
+// never see what is underneath. Calls come a few times per frame or loop turn at most (the
+// pixels themselves are drawn into Video's plain buffers), so a virtual call costs nothing
+// that shows.
+class Platform {
+public:
+    static const int FOREVER = -1;
+
+    // How a launched program ended.
+    struct LaunchOutcome {
+        enum Kind {
+            DRY_RUN,     // only announced: nothing was started
+            EXITED,      // value: its exit status
+            SIGNALLED,   // value: the signal that ended it
+            NOT_STARTED, // value: the errno of the failed start
+        };
+        Kind kind;
+        int value;
+    };
+
+    Platform() = default;
+    virtual ~Platform();
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    // The platform the process-wide parts (Video, Input, the CPU clock, the battery) use: the
+    // one installed last, or a headless one that has no devices at all.
+    static Platform& current();
+    // null goes back to the headless one.
+    static void install(Platform* platform);
+
+    // Screen. openScreen says why on standard error when it fails.
+    virtual bool openScreen() = 0;
+    // Shows one frame of Video::WIDTH x Video::HEIGHT pixels, row stride Video::WIDTH.
+    virtual void present(const uint16_t* frame) = 0;
+    virtual void closeScreen() = 0;
+
+    // Controls: takes one pending event, never waits; false when there is none.
+    virtual bool nextEvent(InputEvent& event) = 0;
+
+    // Rest: sleeps until input may be pending, a quit signal arrives or timeoutMs passes
+    // (FOREVER: no limit). A back end that has nothing to wait on sleeps one short turn.
+    virtual void rest(int timeoutMs) = 0;
+
+    // Programs. launch runs argv[0] (argv ends with null) in directory (empty: the working
+    // directory) and returns how it ended.
+    virtual LaunchOutcome launch(const char* directory, char* const argv[]) = 0;
+    // Replaces the process with a fresh start of path; returns only when that failed.
+    virtual void restart(const char* path) = 0;
+    // The working directory for everything a skin names with a relative path; false when it
+    // cannot be entered (relative paths then keep the starting directory).
+    virtual bool enterDirectory(const char* path) = 0;
+
+    // Power. Called once per real change of the requested clock.
+    virtual void setCpuClock(int mhz, int pll, int prescaler) = 0;
+    // The battery's charge in percent; false when the machine has no reading of its own, and
+    // the launcher's stand-in counter shows instead.
+    virtual bool readBattery(int& percent) = 0;
+};

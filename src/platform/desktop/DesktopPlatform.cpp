@@ -1,0 +1,194 @@
+// SDL 1.2 underneath: the window, the keyboard table, the idle wait on X, the restart's execl.
+#include "platform/desktop/DesktopPlatform.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/FrameDoubler.h"
+#include "platform/Video.h"
+#include "platform/desktop/DisplayWait.h"
+
+namespace {
+
+const int WINDOW_DEPTH = 16;
+const char* const WINDOW_CAPTION = "Trevandel";
+// One loop turn when there is nothing to wait on.
+const unsigned TURN_US = 1000;
+const unsigned US_PER_MS = 1000;
+
+static_assert(DesktopPlatform::WINDOW_WIDTH == Video::WIDTH * 2 &&
+                  DesktopPlatform::WINDOW_HEIGHT == Video::HEIGHT * 2,
+              "the window shows every pixel doubled");
+constexpr bool sameKey(DesktopPlatform::Key ours, SDLKey sdl)
+{
+    return unsigned(ours) == unsigned(sdl);
+}
+static_assert(sameKey(DesktopPlatform::KEY_UP, SDLK_UP) && sameKey(DesktopPlatform::KEY_DOWN, SDLK_DOWN) &&
+                  sameKey(DesktopPlatform::KEY_RIGHT, SDLK_RIGHT) &&
+                  sameKey(DesktopPlatform::KEY_LEFT, SDLK_LEFT) &&
+                  sameKey(DesktopPlatform::KEY_PAGE_UP, SDLK_PAGEUP) &&
+                  sameKey(DesktopPlatform::KEY_PAGE_DOWN, SDLK_PAGEDOWN) &&
+                  sameKey(DesktopPlatform::KEY_F1, SDLK_F1),
+              "tool keys carry SDL's key symbols");
+
+struct KeyBinding {
+    SDLKey key;
+    ButtonMask bits;
+};
+
+// Diagonals carry two direction bits, so releasing one clears both.
+const KeyBinding KEY_TABLE[] = {
+    {SDLK_KP8, BTN_UP},
+    {SDLK_KP2, BTN_DOWN},
+    {SDLK_KP4, BTN_LEFT},
+    {SDLK_KP6, BTN_RIGHT},
+    {SDLK_KP7, BTN_UP | BTN_LEFT},
+    {SDLK_KP9, BTN_UP | BTN_RIGHT},
+    {SDLK_KP1, BTN_DOWN | BTN_LEFT},
+    {SDLK_KP3, BTN_DOWN | BTN_RIGHT},
+    {SDLK_KP5, BTN_PUSH},
+    {SDLK_s, BTN_START},
+    {SDLK_RETURN, BTN_SELECT},
+    {SDLK_LSHIFT, BTN_L},
+    {SDLK_RSHIFT, BTN_R},
+    {SDLK_a, BTN_A},
+    {SDLK_b, BTN_B},
+    {SDLK_x, BTN_X},
+    {SDLK_z, BTN_Y},
+    {SDLK_KP_MINUS, BTN_VOLDOWN},
+    {SDLK_KP_PLUS, BTN_VOLUP},
+};
+
+} // namespace
+
+DesktopPlatform::~DesktopPlatform()
+{
+    closeScreen();
+}
+
+ButtonMask DesktopPlatform::controlsOfKey(unsigned key)
+{
+    for (const KeyBinding& binding : KEY_TABLE)
+        if (unsigned(binding.key) == key)
+            return binding.bits;
+    return 0;
+}
+
+bool DesktopPlatform::openScreen()
+{
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
+        return false;
+    }
+    // Again on a second open: the window SDL hands back is the one to draw into.
+    m_window = SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_DEPTH, SDL_SWSURFACE);
+    if (!m_window) {
+        fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
+        return false;
+    }
+    // Only the title: the icon name is left to the window manager.
+    SDL_WM_SetCaption(WINDOW_CAPTION, nullptr);
+    return true;
+}
+
+void DesktopPlatform::copyToWindow(const uint16_t* frame)
+{
+    if (!m_window || !frame || m_window->format->BytesPerPixel != sizeof(uint16_t))
+        return;
+    if (SDL_MUSTLOCK(m_window) && SDL_LockSurface(m_window) < 0)
+        return;
+    FrameDoubler::doubleFrame(frame, static_cast<uint8_t*>(m_window->pixels), m_window->pitch);
+    if (SDL_MUSTLOCK(m_window))
+        SDL_UnlockSurface(m_window);
+}
+
+void DesktopPlatform::present(const uint16_t* frame)
+{
+    if (!m_window)
+        return;
+    copyToWindow(frame);
+    if (m_overlay && m_window->format->BytesPerPixel == sizeof(uint16_t) &&
+        !(SDL_MUSTLOCK(m_window) && SDL_LockSurface(m_window) < 0)) {
+        WindowPixels pixels = {static_cast<uint8_t*>(m_window->pixels), m_window->pitch,
+                               m_window->w, m_window->h};
+        m_overlay(pixels, m_overlayContext);
+        if (SDL_MUSTLOCK(m_window))
+            SDL_UnlockSurface(m_window);
+    }
+    SDL_UpdateRect(m_window, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT);
+}
+
+void DesktopPlatform::closeScreen()
+{
+    if (!m_window)
+        return;
+    m_window = nullptr;
+    SDL_Quit();
+}
+
+bool DesktopPlatform::nextEvent(InputEvent& event)
+{
+    // One SDL event per call, whatever it is: a turn that takes an exposure or a mouse move
+    // counts like any other.
+    SDL_Event sdl;
+    if (!SDL_PollEvent(&sdl))
+        return false;
+    switch (sdl.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const unsigned key = sdl.key.keysym.sym;
+        const bool down = sdl.type == SDL_KEYDOWN;
+        if (down && sdl.key.keysym.sym == SDLK_ESCAPE)
+            event = {InputEvent::QUIT_KEY, 0, key};
+        else
+            event = {down ? InputEvent::PRESS : InputEvent::RELEASE, controlsOfKey(key), key};
+        return true;
+    }
+    case SDL_QUIT:
+        event = {InputEvent::CLOSE, 0, 0};
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DesktopPlatform::rest(int timeoutMs)
+{
+    if (timeoutMs < 0 && DisplayWait::woke(DisplayWait::wait()))
+        return;
+    usleep(timeoutMs < 0 ? TURN_US : unsigned(timeoutMs) * US_PER_MS);
+}
+
+Platform::LaunchOutcome DesktopPlatform::launch(const char*, char* const[])
+{
+    return {LaunchOutcome::DRY_RUN, 0};
+}
+
+void DesktopPlatform::restart(const char* path)
+{
+    execl(path, path, static_cast<char*>(nullptr));
+}
+
+bool DesktopPlatform::enterDirectory(const char* path)
+{
+    return chdir(path) == 0;
+}
+
+void DesktopPlatform::setOverlay(Overlay overlay, void* context)
+{
+    m_overlay = overlay;
+    m_overlayContext = context;
+}
+
+void DesktopPlatform::setCaption(const char* caption)
+{
+    if (m_window)
+        SDL_WM_SetCaption(caption, caption);
+}
+
+int DesktopPlatform::displayDescriptor() const
+{
+    return m_window ? DisplayWait::displayDescriptor() : -1;
+}

@@ -1,0 +1,89 @@
+// Waits on the X connection of SDL's window; other video drivers offer nothing to wait on.
+#include "platform/desktop/DisplayWait.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+
+// Built with Xlib only when SDL itself has the X11 driver and the X11 library was found.
+#if defined(TREVANDEL_X11_WAIT) && defined(SDL_VIDEO_DRIVER_X11)
+#define DISPLAY_WAIT_X11 1
+#include <SDL_syswm.h>
+#include <poll.h>
+#endif
+
+namespace {
+
+#ifdef DISPLAY_WAIT_X11
+const long NS_PER_MS = 1000000;
+const int MS_PER_SECOND = 1000;
+
+Display* x11Display()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0 || info.subsystem != SDL_SYSWM_X11)
+        return nullptr;
+    return info.info.x11.display;
+}
+
+bool sdlHasEvent()
+{
+    SDL_Event peeked;
+    return SDL_PeepEvents(&peeked, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0;
+}
+#endif
+
+} // namespace
+
+int DisplayWait::displayDescriptor()
+{
+#ifdef DISPLAY_WAIT_X11
+    Display* display = x11Display();
+    return display ? ConnectionNumber(display) : -1;
+#else
+    return -1;
+#endif
+}
+
+DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd)
+{
+#ifdef DISPLAY_WAIT_X11
+    Display* display = x11Display();
+    if (!display)
+        return NO_DISPLAY;
+
+    // SDL turns SIGINT and SIGTERM into a queued quit event. Held back until ppoll, one that
+    // arrives after the queue was found empty still ends the wait.
+    sigset_t quitSignals;
+    sigset_t previous;
+    sigemptyset(&quitSignals);
+    sigaddset(&quitSignals, SIGINT);
+    sigaddset(&quitSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &quitSignals, &previous);
+
+    Result result = PENDING;
+    // XPending flushes, then moves what Xlib or its transport has already read into Xlib's queue:
+    // such events are no longer on the socket, so waiting on it would not see them.
+    if (!sdlHasEvent() && XPending(display) == 0) {
+        pollfd descriptors[2] = {{ConnectionNumber(display), POLLIN, 0}, {otherFd, POLLIN, 0}};
+        timespec timeout = {timeoutMs / MS_PER_SECOND, (timeoutMs % MS_PER_SECOND) * NS_PER_MS};
+        int ready = ppoll(descriptors, otherFd < 0 ? 1 : 2, timeoutMs < 0 ? nullptr : &timeout,
+                          &previous);
+        if (ready > 0)
+            result = READY;
+        else if (ready == 0)
+            result = TIMED_OUT;
+        else
+            result = errno == EINTR ? INTERRUPTED : FAILED;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return result;
+#else
+    (void)timeoutMs;
+    (void)otherFd;
+    return NO_DISPLAY;
+#endif
+}
