@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+class DesktopPlatform;
+
 namespace benchsupport {
 
 // Bytes of one 640x480 frame of 16-bit window pixels: the memcpy every frame figure is measured against.
 const size_t WINDOW_FRAME_BYTES = 640 * 480 * 2;
-
-class DesktopPlatform;
 
 // Opens the 640x480 window once, on SDL's dummy driver with the desktop back end installed;
 // false when SDL refuses.
