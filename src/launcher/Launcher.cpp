@@ -57,6 +57,8 @@ Launcher::Launcher()
     , m_firstDelay(DEFAULT_FIRST_DELAY)
     , m_repeatInterval(DEFAULT_REPEAT_INTERVAL)
     , m_idleWait(true)
+    , m_runProgramsByDefault(false)
+    , m_runPrograms(false)
 {
 }
 
@@ -167,6 +169,7 @@ void Launcher::loadConfigurationAndSkin()
     // Not fatal: relative paths then resolve against the starting directory.
     Platform::current().enterDirectory(m_applicationDirectory.printable());
     readKeyboardRate();
+    readLaunchSetting();
 }
 
 WString Launcher::loadConfiguration()
@@ -232,6 +235,17 @@ bool Launcher::readFallbackSkin(const WString& failedDirectory)
         return true;
     gConfig.setString("skindir", failedDirectory);
     return false;
+}
+
+void Launcher::readLaunchSetting()
+{
+    const WString mode = gConfig.lookup(LAUNCH_SETTING, "");
+    if (mode == LAUNCH_RUN)
+        m_runPrograms = true;
+    else if (mode == LAUNCH_PRINT)
+        m_runPrograms = false;
+    else
+        m_runPrograms = m_runProgramsByDefault;
 }
 
 void Launcher::readKeyboardRate()
@@ -331,6 +345,8 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
     const WString& verb = action.at(0);
     if (verb == "exec") {
         runProgram(action);
+        if (m_runPrograms)
+            startProgram(action, m_pages, PAGE_COUNT);
     } else if (verb == "quit") {
         return QUIT;
     } else if (verb == "config" && action.count() >= 2) {

@@ -95,10 +95,19 @@ public:
     void setRestartInPlace(bool inPlace) { m_restartInPlace = inPlace; }
     // The in-place restart keeps standard output for the tool: its loading lines are not printed.
     void setQuietReload(bool quiet) { m_quietReload = quiet; }
+    // Whether an exec action starts its program or only prints it, when Trevandel.cfg does not
+    // say (LAUNCH=run or LAUNCH=print); read again at every load.
+    void setRunProgramsByDefault(bool run) { m_runProgramsByDefault = run; }
+    bool runsPrograms() const { return m_runPrograms; }
+    // The configuration key and its two words.
+    static constexpr const char* LAUNCH_SETTING = "LAUNCH";
+    static constexpr const char* LAUNCH_RUN = "run";
+    static constexpr const char* LAUNCH_PRINT = "print";
 
 private:
     // The new file a save writes first, beside the configuration file.
     WString newConfigFile() const;
+    void readLaunchSetting();
 
     Page* m_pages;
     WString m_baseDirectory;
@@ -118,4 +127,6 @@ private:
     int m_firstDelay;
     int m_repeatInterval;
     bool m_idleWait;
+    bool m_runProgramsByDefault;
+    bool m_runPrograms;
 };

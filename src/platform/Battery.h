@@ -3,13 +3,18 @@
 
 class Battery {
 public:
+    // What a text shows for a machine without a battery.
+    static constexpr const char* NO_BATTERY_TEXT = "--";
+
     Battery() = default;
     Battery(const Battery&) = delete;
     Battery& operator=(const Battery&) = delete;
 
-    // The platform's reading in percent where it has one; else the counter, which runs
-    // 0..999 and wraps, one step per read.
+    // The platform's reading in percent, or Platform::NO_BATTERY; where the platform cannot
+    // tell, the counter, which runs 0..999 and wraps, one step per read.
     int read();
+    // A reading as a text shows it: the number, or NO_BATTERY_TEXT.
+    static void format(int level, char (&text)[16]);
     // The counter starts again from 0, as in a freshly started process.
     void reset() { m_counter = 0; }
 

@@ -16,11 +16,11 @@ public:
     bool nextEvent(InputEvent& event) override;
     // Nothing can arrive while it rests, so it returns at once.
     void rest(int) override {}
-    LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::DRY_RUN, 0}; }
+    LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::NOT_RUN, 0}; }
     void restart(const char*) override {}
     bool enterDirectory(const char* path) override;
     void setCpuClock(int, int, int) override {}
-    bool readBattery(int&) override { return false; }
+    int batteryPercent() override { return NO_READING; }
 
     // The next events nextEvent hands out, in order.
     void push(const InputEvent& event) { m_events.push_back(event); }

@@ -13,13 +13,18 @@ class Platform {
 public:
     static const int FOREVER = -1;
 
+    // batteryPercent when the machine has no battery, and when it cannot tell.
+    static const int NO_BATTERY = -1;
+    static const int NO_READING = -2;
+
     // How a launched program ended.
     struct LaunchOutcome {
         enum Kind {
-            DRY_RUN,     // only announced: nothing was started
-            EXITED,      // value: its exit status
-            SIGNALLED,   // value: the signal that ended it
-            NOT_STARTED, // value: the errno of the failed start
+            NOT_RUN,      // this platform starts nothing
+            EXITED,       // value: its exit status
+            SIGNALLED,    // value: the signal that ended it
+            NO_DIRECTORY, // value: the errno of the failed change into the directory
+            NOT_STARTED,  // value: the errno of the failed start
         };
         Kind kind;
         int value;
@@ -50,7 +55,8 @@ public:
     virtual void rest(int timeoutMs) = 0;
 
     // Programs. launch runs argv[0] (argv ends with null) in directory (empty: the working
-    // directory) and returns how it ended.
+    // directory) with the screen and the controls handed to it, waits for it to end, takes them
+    // back and says how it ended.
     virtual LaunchOutcome launch(const char* directory, char* const argv[]) = 0;
     // Replaces the process with a fresh start of path; returns only when that failed.
     virtual void restart(const char* path) = 0;
@@ -60,7 +66,7 @@ public:
 
     // Power. Called once per real change of the requested clock.
     virtual void setCpuClock(int mhz, int pll, int prescaler) = 0;
-    // The battery's charge in percent; false when the machine has no reading of its own, and
-    // the launcher's stand-in counter shows instead.
-    virtual bool readBattery(int& percent) = 0;
+    // The battery's charge in percent, NO_BATTERY, or NO_READING (the launcher's stand-in
+    // counter shows then).
+    virtual int batteryPercent() = 0;
 };

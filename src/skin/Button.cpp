@@ -173,11 +173,18 @@ void Button::prepare()
             m_image = gImageCache.get(m_typeArgs.at(2).printable(), IMAGE_DEPTH, true);
         if (argCount > 3)
             m_imageAlt = gImageCache.get(m_typeArgs.at(3).printable(), IMAGE_DEPTH, true);
-    } else if (m_type == "selector" && argCount >= SELECTOR_ARGS) {
+    } else if (m_type == "selector" && argCount >= SELECTOR_ARGS && !m_list) {
         m_list = new FileList(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), intArg(m_typeArgs, 2),
                               intArg(m_typeArgs, 3), m_options);
     }
     m_prepared = 1;
+}
+
+void Button::releaseImages()
+{
+    m_image = nullptr;
+    m_imageAlt = nullptr;
+    m_prepared = 0;
 }
 
 void Button::draw(bool isSelected)
@@ -199,9 +206,9 @@ void Button::draw(bool isSelected)
         if (argCount < TEXT_ARGS)
             return;
         gFont.setColour(parseColour(m_typeArgs.at(isSelected ? 3 : 2)));
-        WString level;
-        level.format("%i", gBattery.read());
-        const WString text = m_typeArgs.at(4).replace("%battery%", level.text());
+        char level[16];
+        Battery::format(gBattery.read(), level);
+        const WString text = m_typeArgs.at(4).replace("%battery%", level);
         gFont.drawText(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), text.printable());
     } else if (m_type == "rect") {
         if (argCount < RECT_ARGS)

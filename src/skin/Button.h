@@ -24,6 +24,9 @@ public:
     void handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted = nullptr);
     void draw(bool isSelected);
     void prepare();
+    // Forgets the pictures (the image cache is about to be emptied); the next draw loads them
+    // again. The list keeps its folder and cursor.
+    void releaseImages();
 
     FileList* list() const { return m_list; }
     // The pictures of an image button once drawn: the first (selected) and the second, or null.

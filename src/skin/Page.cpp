@@ -220,6 +220,15 @@ void Page::prepare()
     m_prepared = 1;
 }
 
+void Page::releaseImages()
+{
+    m_backgroundImage = nullptr;
+    m_prepared = 0;
+    for (Button* button : m_buttons)
+        if (button)
+            button->releaseImages();
+}
+
 void Page::drawBackground()
 {
     const int argCount = m_backgroundArgs.count();

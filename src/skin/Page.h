@@ -26,6 +26,9 @@ public:
     void handleInput(WString::Array& action, NavCode& nav);
     void draw();
     void prepare();
+    // Forgets every picture of the page and its buttons (the image cache is about to be
+    // emptied); the next draw loads them again. Selection and lists stay as they are.
+    void releaseImages();
     // inserted marks text already put in from names (see Config::expandMarked); it is updated.
     void exportListVariables(WString::Array& action, Config::InsertedMarks* inserted = nullptr);
 

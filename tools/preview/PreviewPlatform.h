@@ -24,11 +24,12 @@ public:
     // F1, Page Up and Page Down become requests; the arrow keys stand for the stick.
     bool nextEvent(InputEvent& event) override;
     void rest(int timeoutMs) override;
-    LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::DRY_RUN, 0}; }
+    // The preview never starts a program.
+    LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::NOT_RUN, 0}; }
     void restart(const char*) override {}
     bool enterDirectory(const char* path) override { return m_desktop.enterDirectory(path); }
     void setCpuClock(int mhz, int pll, int prescaler) override { m_desktop.setCpuClock(mhz, pll, prescaler); }
-    bool readBattery(int& percent) override { return m_desktop.readBattery(percent); }
+    int batteryPercent() override { return m_desktop.batteryPercent(); }
 
 private:
     DesktopPlatform m_desktop;

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/FrameDoubler.h"
+#include "platform/ProgramRunner.h"
 #include "platform/Video.h"
 #include "platform/desktop/DisplayWait.h"
 
@@ -161,9 +163,16 @@ void DesktopPlatform::rest(int timeoutMs)
     usleep(timeoutMs < 0 ? TURN_US : unsigned(timeoutMs) * US_PER_MS);
 }
 
-Platform::LaunchOutcome DesktopPlatform::launch(const char*, char* const[])
+Platform::LaunchOutcome DesktopPlatform::launch(const char* directory, char* const argv[])
 {
-    return {LaunchOutcome::DRY_RUN, 0};
+    // The program may want a window, or the whole display, of its own.
+    closeScreen();
+    const LaunchOutcome outcome = ProgramRunner::run(directory, argv);
+    if (!openScreen()) {
+        fprintf(stderr, "Could not open the window again after %s\n", argv && argv[0] ? argv[0] : "the program");
+        exit(1);
+    }
+    return outcome;
 }
 
 void DesktopPlatform::restart(const char* path)

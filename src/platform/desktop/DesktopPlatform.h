@@ -43,14 +43,14 @@ public:
     // Without a limit it sleeps until the X connection has something to deliver (or a quit
     // signal comes); with one, or without a connection to wait on, it sleeps one turn.
     void rest(int timeoutMs) override;
-    // Announced only: the launcher prints the argument vector and nothing is started.
+    // The window is closed while the program runs and opened again after it.
     LaunchOutcome launch(const char* directory, char* const argv[]) override;
     void restart(const char* path) override;
     bool enterDirectory(const char* path) override;
     // The desktop's clock is not the launcher's to set.
     void setCpuClock(int, int, int) override {}
-    // No battery: the counter stands in.
-    bool readBattery(int&) override { return false; }
+    // No battery reading: the counter stands in.
+    int batteryPercent() override { return NO_READING; }
 
     // The doubling copy alone, without the overlay or the window update.
     void copyToWindow(const uint16_t* frame);
