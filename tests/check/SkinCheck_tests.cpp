@@ -279,6 +279,9 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     std::string(SKIN) + "207: config SKIN,%2% picks from the list in slot 2, which lacks "
                         "OPTIONS=type,dir: B on a file saves SKIN=<file name>, which is no skin; "
                         "write OPTIONS=type,dir in slot 2",
+    std::string(SKIN) + "209: selector area starts at (-5,100), outside the 320x240 screen (x "
+                        "0..319, y 0..239): its lines are cut; move its left and top edges onto "
+                        "the screen",
     "tree/other/Trevandel.dat:1: the file starts with a UTF-8 byte-order mark: the launcher takes "
     "it for part of the first key, which it then does not know; save the file without it",
     "tree/other/Trevandel.dat:2: %P0% names no list: list variables are numbered by the list's "
