@@ -178,15 +178,24 @@ void ActionChecker::checkSkinChoice(const WString& value, int pageIndex,
     if (!list.options().get("startdir", startDir) || startDir.count() != 1 ||
         startDir.at(0) != skins.c_str())
         return;
-    int listType = FileList::ALL;
-    if (list.options().get("type", type) && type.count() == 1)
-        listType = type.at(0) == "dir" ? FileList::DIRECTORIES
-                                       : type.at(0) == "file" ? FileList::FILES : FileList::ALL;
+    // Only a list of bare folder names keeps the user in skins/ and names a skin.
+    list.options().get("type", type);
+    if (type.count() != 1 || type.at(0) != "dir") {
+        const bool filesOnly = type.count() == 1 && type.at(0) == "file";
+        m_diagnostics.reportAt(where.file, where.line,
+                               "config SKIN,%s picks from the list in slot %d, which lacks "
+                               "OPTIONS=type,dir: %sB on a file saves SKIN=<file name>, which is "
+                               "no skin; write OPTIONS=type,dir in slot %d",
+                               name.c_str(), slot,
+                               filesOnly ? "" : "B on ../ walks out of skins/, B on a folder opens it, and ",
+                               slot);
+        return;
+    }
     if (!list.options().get("filter", filters) || filters.count() == 0) {
         filters.resize(1);
     }
     WString::Array entries;
-    FileList::scan(startDir.at(0), filters, entries, listType);
+    FileList::scan(startDir.at(0), filters, entries, FileList::DIRECTORIES);
     std::string empty;
     for (int i = 0; i < entries.count(); i++) {
         std::string entry = entries.at(i).printable();

@@ -2,6 +2,7 @@
 #include "check/LayoutChecker.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "check/CheckSupport.h"
 #include "launcher/Globals.h"
@@ -14,11 +15,65 @@ using namespace check;
 
 namespace {
 
+// The stick's four directions, as their statements are named, in NAVIGATION's order.
+const int DIRECTION_COUNT = 4;
+const char* const DIRECTIONS[DIRECTION_COUNT] = {"LEFT", "RIGHT", "UP", "DOWN"};
+const char* const DIRECTION_NAMES[DIRECTION_COUNT] = {"left", "right", "up", "down"};
+const char* const TOWARDS[DIRECTION_COUNT] = {"to its left", "to its right", "above it",
+                                              "below it"};
+
 bool doesSomething(Button& button)
 {
     return button.type() == "selector" || button.onAction().count() > 0 ||
            button.onLeft().count() > 0 || button.onRight().count() > 0 ||
            button.onUp().count() > 0 || button.onDown().count() > 0;
+}
+
+// The words of the stick's directions, then those of B.
+std::vector<const WString::Array*> actionsOf(Button& button)
+{
+    return {&button.onLeft(), &button.onRight(), &button.onUp(), &button.onDown(),
+            &button.onAction()};
+}
+
+// The slot a select action moves to; -1 for any other words, and for an empty slot number,
+// which is reported where it is read.
+int selectTarget(const WString::Array& words)
+{
+    if (words.count() != 2 || words.at(0) != "select" || words.at(1).length() == 0)
+        return -1;
+    const int slot = toInt(words.at(1));
+    return slot >= 0 && slot < Page::SLOT_COUNT ? slot : -1;
+}
+
+// Something to do once selected besides moving the selection: a list, or any other action.
+bool hasOwnAction(Launcher& launcher, int pageIndex, int slot)
+{
+    if (isListSlot(launcher, pageIndex, slot))
+        return true;
+    for (const WString::Array* words : actionsOf(*launcher.page(pageIndex).button(slot))) {
+        if (words->count() > 0 && words->at(0) != "select")
+            return true;
+    }
+    return false;
+}
+
+// Whether the words take the user off the page: to another page, or a restart, which shows the
+// start page, or the end of the launcher.
+bool leaves(const WString::Array& words, int pageIndex)
+{
+    if (words.count() == 0)
+        return false;
+    if (words.at(0) == "page") {
+        const int target = words.count() == 2 ? toInt(words.at(1)) : pageIndex;
+        return target >= 0 && target < Launcher::PAGE_COUNT && target != pageIndex;
+    }
+    return words.at(0) == "quit" || (words.at(0) == "config" && words.count() >= 2);
+}
+
+bool leadsTo(const WString::Array& words, int pageIndex)
+{
+    return words.count() == 2 && words.at(0) == "page" && toInt(words.at(1)) == pageIndex;
 }
 
 Area clipped(Area area)
@@ -28,6 +83,42 @@ Area clipped(Area area)
     area.right = std::min(area.right, int(Video::WIDTH));
     area.bottom = std::min(area.bottom, int(Video::HEIGHT));
     return area;
+}
+
+Area intersection(const Area& a, const Area& b)
+{
+    return Area{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+}
+
+bool contains(const Area& outer, const Area& inner)
+{
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
+}
+
+// How far other lies from area in a direction, or -1 when it does not lie wholly that way on
+// the same row (for left and right) or column (for up and down).
+int distanceTowards(int direction, const Area& area, const Area& other)
+{
+    const bool sameRow = other.top < area.bottom && area.top < other.bottom;
+    const bool sameColumn = other.left < area.right && area.left < other.right;
+    switch (direction) {
+    case 0:
+        return sameRow && other.right <= area.left ? area.left - other.right : -1;
+    case 1:
+        return sameRow && other.left >= area.right ? other.left - area.right : -1;
+    case 2:
+        return sameColumn && other.bottom <= area.top ? area.top - other.bottom : -1;
+    default:
+        return sameColumn && other.top >= area.bottom ? other.top - area.bottom : -1;
+    }
+}
+
+// How a message names a button by its type.
+const char* kindOf(Button& button)
+{
+    return button.type() == "selector" ? "list" : button.type().printable();
 }
 
 } // namespace
@@ -42,7 +133,12 @@ void LayoutChecker::checkPage(int pageIndex)
 {
     Page& page = m_launcher.page(pageIndex);
     checkStartSlot(page, pageIndex);
+    const std::vector<bool> selectable = selectableSlots(page);
+    checkUnselectable(page, pageIndex, selectable);
+    checkDeadKeys(page, pageIndex, selectable);
+    checkWayOut(page, pageIndex, selectable);
     checkCovered(page, pageIndex);
+    checkTextOverlaps(page, pageIndex);
 }
 
 void LayoutChecker::checkStartSlot(Page& page, int pageIndex)
@@ -60,6 +156,159 @@ void LayoutChecker::checkStartSlot(Page& page, int pageIndex)
                                "slot 0, where the page's selection starts, has no action and no "
                                "navigation: the stick is stuck there; give it NAVIGATION or move "
                                "the decoration to a higher slot");
+}
+
+std::vector<bool> LayoutChecker::selectableSlots(Page& page)
+{
+    std::vector<bool> selectable(Page::SLOT_COUNT, false);
+    // A page whose slot 0 is empty opens with nothing selected, and stays so.
+    if (!page.button(0))
+        return selectable;
+    std::vector<int> pending{0};
+    selectable[0] = true;
+    while (!pending.empty()) {
+        Button& button = *page.button(pending.back());
+        pending.pop_back();
+        for (const WString::Array* words : actionsOf(button)) {
+            const int target = selectTarget(*words);
+            if (target >= 0 && page.button(target) && !selectable[target]) {
+                selectable[target] = true;
+                pending.push_back(target);
+            }
+        }
+    }
+    return selectable;
+}
+
+void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vector<bool>& selectable)
+{
+    SkinDiagnostics::Location location;
+    if (!page.button(0)) {
+        for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
+            if (!page.button(slot) || !hasOwnAction(m_launcher, pageIndex, slot))
+                continue;
+            if (m_diagnostics.fieldLocation(m_skinFile, pageIndex, -1, "PAGE", location))
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "page %d has no button in slot 0, where its selection "
+                                       "starts, so nothing is ever selected and none of its "
+                                       "buttons can be used; put the first button in slot 0",
+                                       pageIndex);
+            return;
+        }
+        return;
+    }
+    // A slot 0 that never moves is reported by itself, and holds every other button back.
+    if (!doesSomething(*page.button(0)))
+        return;
+    for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
+        if (!page.button(slot) || selectable[slot] || !hasOwnAction(m_launcher, pageIndex, slot))
+            continue;
+        if (m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "BUTTON", location))
+            m_diagnostics.reportAt(location.file, location.line,
+                                   "slot %d has %s but can never be selected: the selection "
+                                   "starts at slot 0 and no NAVIGATION or select that the stick "
+                                   "can reach from there leads to %d; add %d to a neighbour's "
+                                   "NAVIGATION",
+                                   slot, isListSlot(m_launcher, pageIndex, slot) ? "a list" : "an action",
+                                   slot, slot);
+    }
+}
+
+void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<bool>& selectable)
+{
+    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+        if (!selectable[slot])
+            continue;
+        Button& button = *page.button(slot);
+        const Area mine = area(button);
+        if (mine.isEmpty())
+            continue;
+        const std::vector<const WString::Array*> actions = actionsOf(button);
+        for (int direction = 0; direction < DIRECTION_COUNT; direction++) {
+            if (selectTarget(*actions[direction]) != slot)
+                continue;
+            // At the page's edge a select of the own slot only holds a place in NAVIGATION.
+            int nearest = -1, nearestDistance = INT_MAX;
+            for (int other = 0; other < Page::SLOT_COUNT; other++) {
+                if (other == slot || !selectable[other])
+                    continue;
+                const Area theirs = area(*page.button(other));
+                const int distance = distanceTowards(direction, mine, theirs);
+                if (!theirs.isEmpty() && distance >= 0 && distance < nearestDistance) {
+                    nearest = other;
+                    nearestDistance = distance;
+                }
+            }
+            SkinDiagnostics::Location location, navigation;
+            if (nearest < 0 || !m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot,
+                                                            DIRECTIONS[direction], location))
+                continue;
+            const bool fromNavigation =
+                m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "NAVIGATION", navigation) &&
+                navigation.line == location.line && navigation.file == location.file;
+            if (fromNavigation)
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "NAVIGATION value %d (%s) is the button's own slot %d, so "
+                                       "%s does nothing (a dead key), though slot %d lies %s; "
+                                       "give %d, or the slot you meant",
+                                       direction + 1, DIRECTION_NAMES[direction], slot,
+                                       DIRECTION_NAMES[direction], nearest, TOWARDS[direction],
+                                       nearest);
+            else
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "%s=select,%d selects the button's own slot, so %s does "
+                                       "nothing (a dead key), though slot %d lies %s; select %d, "
+                                       "or the slot you meant",
+                                       DIRECTIONS[direction], slot, DIRECTION_NAMES[direction],
+                                       nearest, TOWARDS[direction], nearest);
+        }
+    }
+}
+
+void LayoutChecker::checkWayOut(Page& page, int pageIndex, const std::vector<bool>& selectable)
+{
+    const int start = m_launcher.currentPage();
+    // An empty start page is reported as such: no page of the skin is ever shown then.
+    if (pageIndex == start || !page.isFilled() || !m_launcher.page(start).isFilled() ||
+        leaves(page.returnAction(), pageIndex))
+        return;
+    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+        if (!selectable[slot])
+            continue;
+        for (const WString::Array* words : actionsOf(*page.button(slot))) {
+            if (leaves(*words, pageIndex))
+                return;
+        }
+    }
+    // Back to where the user came from: the first page that leads here, else the start page.
+    int back = -1;
+    for (int other = 0; other < Launcher::PAGE_COUNT && back < 0; other++) {
+        if (other == pageIndex)
+            continue;
+        Page& from = m_launcher.page(other);
+        bool leads = leadsTo(from.returnAction(), pageIndex);
+        for (int slot = 0; slot < Page::SLOT_COUNT && !leads; slot++) {
+            if (!from.button(slot))
+                continue;
+            for (const WString::Array* words : actionsOf(*from.button(slot)))
+                leads = leads || leadsTo(*words, pageIndex);
+        }
+        if (leads)
+            back = other;
+    }
+    SkinDiagnostics::Location location;
+    if (!m_diagnostics.fieldLocation(m_skinFile, pageIndex, -1, "PAGE", location))
+        return;
+    const std::string returnWords =
+        page.returnAction().count() > 0
+            ? "its RETURN=" + joined(page.returnAction()) + " stays on it"
+            : std::string("it has no RETURN");
+    m_diagnostics.reportAt(location.file, location.line,
+                           "page %d cannot be left: %s and no button the stick can reach on it "
+                           "leads to another page, so only Start+Select (which quits) gets out; "
+                           "add RETURN=page,%d (%s) for the back control",
+                           pageIndex, returnWords.c_str(), back >= 0 ? back : start,
+                           back >= 0 ? "a page that leads here" : "the start page");
 }
 
 void LayoutChecker::checkCovered(Page& page, int pageIndex)
@@ -83,6 +332,72 @@ void LayoutChecker::checkCovered(Page& page, int pageIndex)
                                        "%d), drawn after it: it never shows; put it in a slot "
                                        "above %d",
                                        below->type().printable(), later, cover.line, later);
+            break;
+        }
+    }
+}
+
+void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
+{
+    for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+        Button* text = page.button(slot);
+        if (!text || text->type() != "text")
+            continue;
+        const Area mine = drawnArea(*text);
+        SkinDiagnostics::Location location, theirs;
+        if (mine.isEmpty() ||
+            !m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "TYPE", location))
+            continue;
+        const WString::Array& args = text->typeArgs();
+        const int x = toInt(args.at(0)), y = toInt(args.at(1));
+        const WString shown = args.at(4).replace("%battery%", WIDEST_BATTERY);
+        const int width = gFont.textWidth(shown.printable());
+        for (int other = 0; other < Page::SLOT_COUNT; other++) {
+            Button* button = other == slot ? nullptr : page.button(other);
+            if (!button)
+                continue;
+            const Area area = this->area(*button);
+            const Area overlap = intersection(mine, area);
+            if (area.isEmpty() || overlap.isEmpty())
+                continue;
+            const bool otherText = button->type() == "text";
+            // Two texts are told once, at the one drawn last; a text wholly on a panel is its
+            // caption, and a panel wholly on a text a mark of it.
+            if (otherText ? other > slot : contains(area, mine) || contains(mine, area))
+                continue;
+            bool hidden = false;
+            for (int between = other + 1; between < slot && !hidden; between++)
+                hidden = page.button(between) && paintsOver(*page.button(between), overlap);
+            if (hidden ||
+                !m_diagnostics.fieldLocation(m_skinFile, pageIndex, other, "TYPE", theirs))
+                continue;
+            if (otherText && toInt(button->typeArgs().at(0)) == x &&
+                toInt(button->typeArgs().at(1)) == y)
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "text \"%s\" is drawn at (%d,%d), the same spot as the text "
+                                       "of slot %d (line %d): the two are drawn over each other; "
+                                       "move one",
+                                       args.at(4).printable(), x, y, other, theirs.line);
+            else if (otherText)
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "text \"%s\" (%d pixels wide) at (%d,%d) runs into the text "
+                                       "of slot %d (line %d): the two are drawn over each other; "
+                                       "move or shorten one",
+                                       args.at(4).printable(), width, x, y, other, theirs.line);
+            else if (other < slot)
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "text \"%s\" (%d pixels wide) at (%d,%d) runs over the edge "
+                                       "of the %s of slot %d (line %d): move or shorten it to keep "
+                                       "it clear of that area, or wholly inside it",
+                                       args.at(4).printable(), width, x, y, kindOf(*button), other,
+                                       theirs.line);
+            else
+                m_diagnostics.reportAt(location.file, location.line,
+                                       "text \"%s\" (%d pixels wide) at (%d,%d) is partly painted "
+                                       "over by the %s of slot %d (line %d), drawn after it: move "
+                                       "or shorten it to keep it clear of that area",
+                                       args.at(4).printable(), width, x, y, kindOf(*button), other,
+                                       theirs.line);
             break;
         }
     }
@@ -113,6 +428,27 @@ Area LayoutChecker::drawnArea(Button& button)
     return clipped(area);
 }
 
+Area LayoutChecker::area(Button& button)
+{
+    const WString::Array& args = button.typeArgs();
+    if (button.type() == "rect" && args.count() >= 5) {
+        const int left = toInt(args.at(0)), top = toInt(args.at(1));
+        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
+        // Edges included; a rectangle that leaves the screen is not drawn at all.
+        if (left < 0 || top < 0 || right >= Video::WIDTH || bottom >= Video::HEIGHT)
+            return Area{0, 0, 0, 0};
+        return Area{left, top, right + 1, bottom + 1};
+    }
+    const int lineHeight = gFont.lineHeight();
+    if (button.type() == "selector" && args.count() >= 4 && lineHeight > 0) {
+        const int left = toInt(args.at(0)), top = toInt(args.at(1));
+        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
+        const int rows = bottom > top ? (bottom - top) / lineHeight : 0;
+        return clipped(Area{left, top, right + 1, top + rows * lineHeight});
+    }
+    return drawnArea(button);
+}
+
 bool LayoutChecker::hides(Button& button, const Area& area)
 {
     const WString::Array& args = button.typeArgs();
@@ -124,4 +460,11 @@ bool LayoutChecker::hides(Button& button, const Area& area)
             return false;
     }
     return true;
+}
+
+bool LayoutChecker::paintsOver(Button& button, const Area& area)
+{
+    if (button.type() == "rect")
+        return contains(this->area(button), area);
+    return hides(button, area);
 }

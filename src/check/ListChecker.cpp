@@ -1,6 +1,9 @@
 // The directory lists of a page: the selector's area, its options and the folders it can enter.
 #include "check/ListChecker.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "check/ActionChecker.h"
@@ -9,6 +12,7 @@
 #include "launcher/Globals.h"
 #include "platform/Video.h"
 #include "skin/Button.h"
+#include "skin/FileList.h"
 
 using namespace check;
 
@@ -58,12 +62,25 @@ void ListChecker::checkSelectorButton(Button& button, int pageIndex, int slot,
                                    "selector area from y %d to %d holds no %d-pixel line: the "
                                    "list shows nothing",
                                    top, bottom, lineHeight);
-        else if (left < 0 || top < 0 || left >= Video::WIDTH ||
-                 top + rows * lineHeight > Video::HEIGHT)
+        else if (left < 0 || top < 0 || left >= Video::WIDTH)
             m_diagnostics.reportAt(where.file, where.line,
-                                   "selector lines at (%d,%d), %d of %d pixels, reach off the "
-                                   "320x240 screen",
-                                   left, top, rows, lineHeight);
+                                   "selector area starts at (%d,%d), outside the 320x240 screen "
+                                   "(x 0..319, y 0..239): its lines are cut; move its left and "
+                                   "top edges onto the screen",
+                                   left, top);
+        else if (top + rows * lineHeight > Video::HEIGHT) {
+            const int fit = std::max(0, (Video::HEIGHT - top) / lineHeight);
+            const int cut = rows - fit;
+            m_diagnostics.reportAt(where.file, where.line,
+                                   "selector area from row %d to %d holds %d lines of %d pixels, "
+                                   "the last ending at row %d, below the screen's bottom row "
+                                   "239: %s cut off; end the area by row 239 (it then holds %d "
+                                   "lines)",
+                                   top, bottom, rows, lineHeight, top + rows * lineHeight - 1,
+                                   cut == 1 ? "the lowest line is"
+                                            : ("the lowest " + std::to_string(cut) + " lines are").c_str(),
+                                   std::max(0, (Video::HEIGHT - 1 - top) / lineHeight));
+        }
         else if (bottom >= Video::HEIGHT)
             m_diagnostics.reportAt(where.file, where.line,
                                    "selector area reaches row %d, past the screen's bottom row "
@@ -79,10 +96,50 @@ void ListChecker::checkSelectorButton(Button& button, int pageIndex, int slot,
     WString::Array type;
     const bool browsable = !(button.options().get("type", type) && type.count() == 1 &&
                              (type.at(0) == "dir" || type.at(0) == "file"));
+    // A list of folders only shows no files, whatever its filter.
+    if (!(type.count() == 1 && type.at(0) == "dir"))
+        checkFilterCase(button, pageIndex, slot, start);
     // Folders can only be entered, and their Trevandel.dat read, when the list shows them
     // with their "/".
     if (browsable && start[0] == '/' && endsWithSlash(start) && isDirectory(start))
         m_dats.checkDatFiles(pageIndex, slot, start);
+}
+
+void ListChecker::checkFilterCase(Button& button, int pageIndex, int slot, const std::string& start)
+{
+    WString::Array filters;
+    SkinDiagnostics::Location location;
+    if (!button.options().get("filter", filters) || filters.count() == 0 ||
+        (filters.count() == 1 && filters.at(0) == "*") || start[0] != '/' ||
+        !endsWithSlash(start) || !isDirectory(start) ||
+        !m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "OPTIONS filter", location))
+        return;
+    const WString folder(start.c_str());
+    WString::Array listed, files;
+    FileList::scan(folder, filters, listed, FileList::FILES);
+    if (listed.count() > 0)
+        return;
+    // One empty ending, which every name ends with.
+    WString::Array everyName;
+    everyName.append(WString(""));
+    FileList::scan(folder, everyName, files, FileList::FILES);
+    for (int f = 0; f < files.count(); f++) {
+        const std::string name = files.at(f).printable();
+        for (int e = 0; e < filters.count(); e++) {
+            const std::string ending = filters.at(e).printable();
+            if (ending.empty() || ending.size() > name.size() ||
+                strcasecmp(name.c_str() + name.size() - ending.size(), ending.c_str()) != 0)
+                continue;
+            const std::string written = name.substr(name.size() - ending.size());
+            m_diagnostics.reportAt(location.file, location.line,
+                                   "OPTIONS filter lists no file of %s: endings are compared "
+                                   "case-sensitively, and %s ends in %s, not %s; write %s, or add "
+                                   "it beside %s",
+                                   m_diagnostics.displayName(start.c_str()).c_str(), name.c_str(),
+                                   written.c_str(), ending.c_str(), written.c_str(), ending.c_str());
+            return;
+        }
+    }
 }
 
 void ListChecker::checkOptions(Button& button, int pageIndex, int slot)

@@ -23,6 +23,9 @@ public:
     void checkOptions(Button& button, int pageIndex, int slot);
 
 private:
+    // A filter that lists none of the start folder's files only because of their case.
+    void checkFilterCase(Button& button, int pageIndex, int slot, const std::string& start);
+
     SkinDiagnostics& m_diagnostics;
     std::string m_skinFile;
     ActionChecker& m_actions;

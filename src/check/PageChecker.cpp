@@ -146,6 +146,18 @@ void PageChecker::checkImageButton(const WString::Array& args,
     const int y = toInt(args.at(1));
     for (int i = 2; i < args.count() && i < 4; i++)
         m_images.checkImagePath(args.at(i), where, true, x, y, true);
+    int selectedWidth = 0, selectedHeight = 0, normalWidth = 0, normalHeight = 0;
+    if (args.count() >= 4 && m_images.size(args.at(2), true, selectedWidth, selectedHeight) &&
+        m_images.size(args.at(3), true, normalWidth, normalHeight) &&
+        (selectedWidth != normalWidth || selectedHeight != normalHeight))
+        m_diagnostics.reportAt(where.file, where.line,
+                               "the selected picture %s is %dx%d but the normal one %s is %dx%d: "
+                               "the button changes size as the selection comes and goes; make "
+                               "both the same size (pad the smaller with transparent pixels)",
+                               m_diagnostics.displayName(args.at(2).printable()).c_str(),
+                               selectedWidth, selectedHeight,
+                               m_diagnostics.displayName(args.at(3).printable()).c_str(),
+                               normalWidth, normalHeight);
 }
 
 void PageChecker::checkTextButton(const WString::Array& args, const SkinDiagnostics::Location& where)

@@ -84,6 +84,8 @@ void Button::noteStatement(SkinObserver& observer, const WString& key,
     if (key == "NAVIGATION") {
         const char* directions[NAVIGATION_TARGETS] = {"LEFT", "RIGHT", "UP", "DOWN"};
         const char* const NAVIGATION_NAMES[NAVIGATION_TARGETS] = {"left", "right", "up", "down"};
+        // Tells a direction set here from one set by its own statement.
+        observer.noteField("NAVIGATION");
         for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++) {
             observer.noteField(directions[i]);
             if (values.at(i).length() == 0)

@@ -123,23 +123,47 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "until the next BUTTON",
     std::string(SKIN) + "51: TYPE is dropped: it follows BUTTON=64 at line 50, which is outside "
                         "0..63",
+    std::string(SKIN) + "52: slot 16 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 16; add 16 to a neighbour's NAVIGATION",
     std::string(SKIN) + "54: exec needs a directory and a program, it has 1 word: nothing is "
                         "started",
+    std::string(SKIN) + "55: slot 17 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 17; add 17 to a neighbour's NAVIGATION",
     std::string(SKIN) + "56: config needs a key and its values: the launcher ignores the action "
                         "(nothing is saved and it does not restart)",
+    std::string(SKIN) + "57: slot 18 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 18; add 18 to a neighbour's NAVIGATION",
     std::string(SKIN) + "58: config key \" //SKIN\" cannot be saved (empty, holding = or a line "
                         "break, or blank or a // comment once its leading blanks are trimmed): "
                         "the launcher restarts without the change",
+    std::string(SKIN) + "59: slot 19 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 19; add 19 to a neighbour's NAVIGATION",
     std::string(SKIN) + "60: unknown action \"jump\" (page, select, exec, config or quit): it "
                         "does nothing",
+    std::string(SKIN) + "61: slot 20 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 20; add 20 to a neighbour's NAVIGATION",
     std::string(SKIN) + "62: %P3% names no list: list variables are numbered by the list's slot, "
                         "and this page's lists are in slots 22, 23, 24, 26, 29, 34",
     std::string(SKIN) + "64: NAVIGATION takes at most 4 slots (left, right, up, down), not 5: the "
                         "ones after the fourth are ignored",
     std::string(SKIN) + "65: STARTPAGE with 2 values is not a page number (it takes exactly 1) and "
                         "goes to the page as an ordinary statement",
+    std::string(SKIN) + "66: slot 22 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 22; add 22 to a neighbour's NAVIGATION",
     std::string(SKIN) + "68: startdir nowhere/ does not exist: the list is empty",
+    std::string(SKIN) + "69: slot 23 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 23; add 23 to a neighbour's NAVIGATION",
     std::string(SKIN) + "71: startdir tree does not end in /: names are appended to it",
+    std::string(SKIN) + "72: slot 24 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 24; add 24 to a neighbour's NAVIGATION",
     std::string(SKIN) + "74: OPTIONS type takes one word, dir or file, not \"files\": the list "
                         "shows everything",
     std::string(SKIN) + "75: unknown option \"colour\" (color, startdir, type or filter)",
@@ -148,9 +172,18 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "/usr/gp2x/; start it with %basedir% or /",
     std::string(SKIN) + "80: OPTIONS filter has no effect on a button of type \"text\"; only a "
                         "selector reads options",
+    std::string(SKIN) + "81: slot 26 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 26; add 26 to a neighbour's NAVIGATION",
     std::string(SKIN) + "87: colour \"12345G\" is not six hex digits RRGGBB",
     std::string(SKIN) + "91: select takes one slot number, not 2 words: the action does nothing",
     std::string(SKIN) + "92: page takes one page number, not 2 words: the action does nothing",
+    std::string(SKIN) + "93: slot 1 has an action but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 1; add 1 to a neighbour's NAVIGATION",
+    std::string(SKIN) + "97: page 2 cannot be left: it has no RETURN and no button the stick can "
+                        "reach on it leads to another page, so only Start+Select (which quits) "
+                        "gets out; add RETURN=page,0 (the start page) for the back control",
     std::string(SKIN) + "97: page 2 is never reached from the start page 0",
     std::string(SKIN) + "98: image \"main.png\" is relative: the launcher looks for it below "
                         "/usr/gp2x/; start it with %skindir%",
@@ -161,24 +194,45 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "until the next PAGE",
     std::string(SKIN) + "108: BACKGROUND is dropped: it follows PAGE=200 at line 107, which is "
                         "outside 0..127",
+    std::string(SKIN) + "112: slot 27 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 27; add 27 to a neighbour's NAVIGATION",
     std::string(SKIN) + "113: text \"Caf\xC3\xA9\" has 2 bytes the font cannot draw (it has "
                         "printable ASCII only): they are left out",
     std::string(SKIN) + "115: NAVIGATION value 1 (left) is empty and reads as slot 0: give a "
                         "slot, or set the other directions alone with RIGHT=select,N",
+    std::string(SKIN) + "116: slot 29 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 29; add 29 to a neighbour's NAVIGATION",
     std::string(SKIN) + "118: OPTIONS filter value \" .ogg\" starts with a blank, which is part "
                         "of it: drop the blank after the comma",
     std::string(SKIN) + "119: BUTTON=27 is opened again (first at line 112): its statements go "
                         "on with that button and replace its earlier ones; use a free slot",
     std::string(SKIN) + "122: TYPE image has x and y but no picture: it draws nothing; add the "
                         "PNG after them",
+    std::string(SKIN) + "123: slot 31 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 31; add 31 to a neighbour's NAVIGATION",
     std::string(SKIN) + "124: exec has an empty program word: nothing is started; name the "
                         "program after the folder",
+    std::string(SKIN) + "125: slot 32 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 32; add 32 to a neighbour's NAVIGATION",
     std::string(SKIN) + "126: config key \"skin\" is not upper case: it is saved as a new line "
                         "that is read as SKIN and outvotes that key for good; write SKIN",
+    std::string(SKIN) + "127: slot 33 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 33; add 33 to a neighbour's NAVIGATION",
     std::string(SKIN) + "128: config SKIN,nothere names no skin: there is no file "
                         "skins/nothere/Trevandel.skin, so the launcher restarts to a black screen",
+    std::string(SKIN) + "129: slot 34 has a list but can never be selected: the selection starts "
+                        "at slot 0 and no NAVIGATION or select that the stick can reach from "
+                        "there leads to 34; add 34 to a neighbour's NAVIGATION",
     std::string(SKIN) + "133: config SKIN,%34% can name notaskin, listed in skins/ but holding no "
                         "Trevandel.skin: choosing it restarts to a black screen",
+    std::string(SKIN) + "134: slot 35 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 35; add 35 to a neighbour's NAVIGATION",
     std::string(SKIN) + "138: background image skins/bad/good.png is 8x8, smaller than the "
                         "320x240 screen: the rest keeps what was drawn before; make it 320x240",
     std::string(SKIN) + "140: slot 0, where the page's selection starts, has no action and no "
@@ -188,6 +242,46 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
                         "drawn after it: it never shows; put it in a slot above 2",
     std::string(SKIN) + "148: selector area reaches row 245, past the screen's bottom row 239: "
                         "its 10 lines and cursor line are counted from it; end it by 239",
+    std::string(SKIN) + "158: the selected picture skins/bad/good.png is 8x8 but the normal one "
+                        "skins/bad/cover.png is 64x32: the button changes size as the selection "
+                        "comes and goes; make both the same size (pad the smaller with "
+                        "transparent pixels)",
+    std::string(SKIN) + "163: RIGHT=select,1 selects the button's own slot, so right does nothing "
+                        "(a dead key), though slot 0 lies to its right; select 0, or the slot you "
+                        "meant",
+    std::string(SKIN) + "166: NAVIGATION value 1 (left) is the button's own slot 2, so left does "
+                        "nothing (a dead key), though slot 0 lies to its left; give 0, or the "
+                        "slot you meant",
+    std::string(SKIN) + "167: slot 3 has an action but can never be selected: the selection "
+                        "starts at slot 0 and no NAVIGATION or select that the stick can reach "
+                        "from there leads to 3; add 3 to a neighbour's NAVIGATION",
+    std::string(SKIN) + "173: config SKIN,%4% picks from the list in slot 4, which lacks "
+                        "OPTIONS=type,dir: B on ../ walks out of skins/, B on a folder opens it, "
+                        "and B on a file saves SKIN=<file name>, which is no skin; write "
+                        "OPTIONS=type,dir in slot 4",
+    std::string(SKIN) + "178: OPTIONS filter lists no file of tree/sub/roms/: endings are "
+                        "compared case-sensitively, and alpha.rom ends in .rom, not .ROM; write "
+                        ".rom, or add it beside .ROM",
+    std::string(SKIN) + "183: text \"Same spot\" is drawn at (10,100), the same spot as the text "
+                        "of slot 6 (line 181): the two are drawn over each other; move one",
+    std::string(SKIN) + "187: text \"Runs over the panel\" (97 pixels wide) at (100,130) runs "
+                        "over the edge of the rect of slot 8 (line 185): move or shorten it to "
+                        "keep it clear of that area, or wholly inside it",
+    std::string(SKIN) + "189: page 7 cannot be left: it has no RETURN and no button the stick can "
+                        "reach on it leads to another page, so only Start+Select (which quits) "
+                        "gets out; add RETURN=page,6 (a page that leads here) for the back control",
+    std::string(SKIN) + "195: selector area from row 36 to 250 holds 15 lines of 14 pixels, the "
+                        "last ending at row 245, below the screen's bottom row 239: the lowest "
+                        "line is cut off; end the area by row 239 (it then holds 14 lines)",
+    std::string(SKIN) + "198: page 8 has no button in slot 0, where its selection starts, so "
+                        "nothing is ever selected and none of its buttons can be used; put the "
+                        "first button in slot 0",
+    std::string(SKIN) + "207: config SKIN,%2% picks from the list in slot 2, which lacks "
+                        "OPTIONS=type,dir: B on a file saves SKIN=<file name>, which is no skin; "
+                        "write OPTIONS=type,dir in slot 2",
+    std::string(SKIN) + "209: selector area starts at (-5,100), outside the 320x240 screen (x "
+                        "0..319, y 0..239): its lines are cut; move its left and top edges onto "
+                        "the screen",
     "tree/other/Trevandel.dat:1: the file starts with a UTF-8 byte-order mark: the launcher takes "
     "it for part of the first key, which it then does not know; save the file without it",
     "tree/other/Trevandel.dat:2: %P0% names no list: list variables are numbered by the list's "
@@ -371,6 +465,7 @@ TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
               "BUTTON=0\n"
               "TYPE=selector,10,10,200,200\n"
               "ACTION=exec,%p0%,%P0%\n"
+              "NAVIGATION=1,2\n"
               "BUTTON=1\n"
               "TYPE=rect,0,0,1,1,FFFFFF\n"
               "ACTION=config,SKIN,%0%\n"
@@ -378,7 +473,7 @@ TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
               "TYPE=rect,0,0,1,1,FFFFFF\n"
               // Two words are never expanded, so the reference stays.
               "ACTION=config,%0%\n");
-    EXPECT_EQ("skins/s/Trevandel.skin:10: %0% is not a known variable: it stays as written\n",
+    EXPECT_EQ("skins/s/Trevandel.skin:11: %0% is not a known variable: it stays as written\n",
               joinLines(check(app.path())));
 }
 
