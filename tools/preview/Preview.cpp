@@ -10,6 +10,7 @@
 
 #include "PreviewOverlay.h"
 #include "xConnectionFd.h"
+#include "ToolArguments.h"
 #include "core/Globals.h"
 #include "core/Input.h"
 #include "core/QuietOutput.h"
@@ -281,6 +282,11 @@ void Preview::afterLoad()
     const std::string skinFile = "skins/" + skinName() + "/" + Launcher::SKIN_FILE;
     printf("%s: %s %s, page %d\n", PROGRAM, first ? "showing" : "reloaded", skinFile.c_str(),
            m_launcher.currentPage());
+    if (first && m_options.skin.empty())
+        fprintf(stderr, "%s\n",
+                unnamedSkinNote(PROGRAM, "showing", skinNameOf(gConfig.lookup("skindir", "").printable()),
+                                gConfig.lookup("SKIN", "").printable())
+                    .c_str());
     m_report->update(stdout);
 }
 
