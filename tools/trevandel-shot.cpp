@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ButtonMask.h"
@@ -54,8 +55,8 @@ void usage()
             "  writes the frame on screen as a 320x240 PNG (640x480 with --double) to FILE (default\n"
             "  shot.png). --skin draws skins/NAME/ instead of the skin Trevandel.cfg names.\n"
             "  --sheet instead writes every filled page, labelled with its number, in rows of\n"
-            "  four; with --selected, each page once with each button the stick can select\n"
-            "  selected. A sheet holds at most 128 tiles.\n"
+            "  four; with --selected, each page once for each button the stick can select, that\n"
+            "  button selected. A sheet holds at most 128 tiles.\n"
             "  A config action changes a scratch copy of Trevandel.cfg, which the rest of the run\n"
             "  reads as a restarted launcher would; with --save it rewrites DIR's Trevandel.cfg.\n"
             "  Of the launcher's own lines only \"Action is\" ones are shown, all with --verbose.\n"
