@@ -5,7 +5,7 @@ SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test test-arm bench fuzz screenshots preview-screenshot clean
+.PHONY: all deps build run test test-arm bench fuzz screenshots clean
 
 all: build
 
@@ -86,23 +86,22 @@ fuzz:
 	  if [ $$status -ne 0 ]; then tail -n 40 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; fi; \
 	done
 
-# Regenerates the README's screenshots from a scratch copy of the application directory.
+# Regenerates every picture the README and docs/ show, from a scratch copy of the application
+# directory with the shipped Trevandel.cfg (a changed one in build/app/ would show its values).
+# The preview's picture is taken on a private Xvfb server (needs xvfb, xdotool, xwd).
 SHOT_DIR := docs/screenshots
+SHOT_APP := $(BUILD)/shot-app
 
 screenshots: build
-	@rm -rf $(BUILD)/shot-app && cp -r $(BUILD)/app $(BUILD)/shot-app && mkdir -p $(SHOT_DIR)
+	@rm -rf $(SHOT_APP) && cp -r $(BUILD)/app $(SHOT_APP) && cp data/Trevandel.cfg $(SHOT_APP)/ && mkdir -p $(SHOT_DIR)
 	@for skin in concept paper; do \
-	  sed -i "s/^SKIN=.*/SKIN=$$skin/" $(BUILD)/shot-app/Trevandel.cfg; \
 	  for page in 0 1 2 3; do \
-	    $(BUILD)/app/trevandel-shot --app $(abspath $(BUILD)/shot-app) --page $$page --double \
+	    $(BUILD)/app/trevandel-shot --app $(abspath $(SHOT_APP)) --skin $$skin --page $$page --double \
 	      --out $(SHOT_DIR)/$$skin-$$page.png > /dev/null || exit 1; \
 	  done; \
-	  $(BUILD)/app/trevandel-shot --app $(abspath $(BUILD)/shot-app) --sheet \
+	  $(BUILD)/app/trevandel-shot --app $(abspath $(SHOT_APP)) --skin $$skin --sheet \
 	    --out $(SHOT_DIR)/$$skin-sheet.png > /dev/null || exit 1; \
 	done
-	@rm -rf $(BUILD)/shot-app
+	@scripts/preview-screenshot $(SHOT_APP) 1 $(SHOT_DIR)/preview-overlay.png concept
+	@rm -rf $(SHOT_APP)
 	@echo "Screenshots written to $(SHOT_DIR)/"
-
-# The preview with its overlay, photographed on a private Xvfb server (needs xvfb, xdotool, xwd).
-preview-screenshot: build
-	@scripts/preview-screenshot $(BUILD)/app 1 $(SHOT_DIR)/preview-overlay.png

@@ -91,6 +91,7 @@ bool report(const std::string& app, const std::string& skin)
 {
     std::vector<SkinChecker::Problem> problems;
     std::string skinFile;
+    std::string configured;
     {
         QuietOutput quiet;
         SkinChecker checker(app);
@@ -98,7 +99,13 @@ bool report(const std::string& app, const std::string& skin)
             checker.setSkin(skin);
         problems = checker.run();
         skinFile = checker.skinFile();
+        configured = checker.configuredSkin();
     }
+    if (skin.empty())
+        fprintf(stderr, "%s\n",
+                unnamedSkinNote("trevandel-check", "checking",
+                                configured.empty() ? Launcher::DEFAULT_SKIN : configured, configured)
+                    .c_str());
     printf("checking %s\n", skinFile.c_str());
     for (const SkinChecker::Problem& problem : problems)
         printf("%s\n", SkinChecker::formatProblem(problem).c_str());
@@ -147,8 +154,11 @@ int main(int argc, char** argv)
     }
     if (isSkinFolder(app))
         return 2;
-    if (!skin.empty() && (skin.find('/') != std::string::npos ||
-                          !isFile(withSlash(app) + "skins/" + skin + "/Trevandel.skin"))) {
+    if (!skin.empty() && !isSkinName(skin)) {
+        fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-check", skin).c_str());
+        return 2;
+    }
+    if (!skin.empty() && !isFile(withSlash(app) + "skins/" + skin + "/Trevandel.skin")) {
         fprintf(stderr, "trevandel-check: no skin %s: there is no file skins/%s/Trevandel.skin\n",
                 skin.c_str(), skin.c_str());
         return 2;

@@ -61,9 +61,8 @@ int main(int argc, char** argv)
         return 2;
     }
     options.appDirectory = resolved;
-    if (!options.skin.empty() && (options.skin.find('/') != std::string::npos || options.skin == "..")) {
-        fprintf(stderr, "trevandel-preview: --skin takes a folder name below skins/, not '%s'\n",
-                options.skin.c_str());
+    if (!options.skin.empty() && !isSkinName(options.skin)) {
+        fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-preview", options.skin).c_str());
         return 2;
     }
     // Lines must reach a pipe as they happen.

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ButtonMask.h"
@@ -23,6 +25,10 @@ namespace {
 
 // A sheet: tiles in rows of SHEET_COLUMNS, each under a label strip, GAP pixels apart.
 const int SHEET_COLUMNS = 4;
+// At most as many tiles as the skin has pages, so a plain sheet always shows every page: 32 rows,
+// 8,388 pixels high. Only one row of tiles is held at a time (680 KB), so the bound is for the
+// picture and the time to draw it, not for memory.
+const int MAX_SHEET_TILES = Launcher::PAGE_COUNT;
 const int GAP = 4;
 const int LABEL_PADDING = 2;
 const uint16_t SHEET_BACKGROUND = 0x2104;
@@ -42,13 +48,15 @@ const KeyName KEYS[] = {
 void usage()
 {
     fprintf(stderr,
-            "usage: trevandel-shot [--app DIR] [--page N] [--double] [--save] [--verbose]\n"
-            "                      [--sheet [--selected]] [--out FILE] [KEY...]\n"
+            "usage: trevandel-shot [--app DIR] [--skin NAME] [--page N] [--double] [--save]\n"
+            "                      [--verbose] [--sheet [--selected]] [--out FILE] [KEY...]\n"
             "  Starts the launcher from DIR (default: this program's directory) without a display,\n"
             "  shows page N, 0 to 127 (default: the skin's start page), presses each KEY in turn and\n"
             "  writes the frame on screen as a 320x240 PNG (640x480 with --double) to FILE (default\n"
-            "  shot.png). --sheet instead writes every filled page, labelled with its number, in\n"
-            "  rows of four; with --selected, each page once with each of its buttons selected.\n"
+            "  shot.png). --skin draws skins/NAME/ instead of the skin Trevandel.cfg names.\n"
+            "  --sheet instead writes every filled page, labelled with its number, in rows of\n"
+            "  four; with --selected, each page once for each button the stick can select, that\n"
+            "  button selected. A sheet holds at most 128 tiles.\n"
             "  A config action changes a scratch copy of Trevandel.cfg, which the rest of the run\n"
             "  reads as a restarted launcher would; with --save it rewrites DIR's Trevandel.cfg.\n"
             "  Of the launcher's own lines only \"Action is\" ones are shown, all with --verbose.\n"
@@ -118,13 +126,6 @@ private:
     FILE* m_held;
 };
 
-// 16-bit screen pixels of any size.
-struct Picture {
-    int width;
-    int height;
-    std::vector<uint16_t> pixels;
-};
-
 bool parseKey(const char* name, ButtonMask& mask)
 {
     for (const KeyName& key : KEYS) {
@@ -136,7 +137,9 @@ bool parseKey(const char* name, ButtonMask& mask)
     return false;
 }
 
-bool writePng(const char* path, const Picture& picture, int scale)
+// Writes width x height pixels, each scale x scale times; rows(y) gives row y, top down.
+bool writePng(const char* path, int width, int height, int scale,
+              const std::function<const uint16_t*(int)>& rows)
 {
     FILE* file = fopen(path, "wb");
     if (!file)
@@ -148,16 +151,17 @@ bool writePng(const char* path, const Picture& picture, int scale)
         fclose(file);
         return false;
     }
-    const int width = picture.width * scale;
-    const int height = picture.height * scale;
+    const int outWidth = width * scale;
+    const int outHeight = height * scale;
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, outWidth, outHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<png_byte> row(width * 3);
-    for (int y = 0; y < height; y++) {
-        for (int x = 0; x < width; x++) {
-            uint16_t p = picture.pixels[size_t(y / scale) * picture.width + x / scale];
+    std::vector<png_byte> row(size_t(outWidth) * 3);
+    for (int y = 0; y < outHeight; y++) {
+        const uint16_t* pixels = rows(y / scale);
+        for (int x = 0; x < outWidth; x++) {
+            uint16_t p = pixels[x / scale];
             // Widen each 5-bit field to 8 bits the usual way (copy the top bits down).
             int r = (p >> 11) & 31, g = (p >> 6) & 31, b = p & 31;
             row[x * 3] = png_byte((r << 3) | (r >> 2));
@@ -213,18 +217,29 @@ std::vector<uint16_t> labelStrip(const std::string& text, int height)
     return scratch;
 }
 
-Picture drawSheet(Launcher& launcher, bool selectEach)
+std::string tileName(const Tile& tile)
+{
+    std::string name = "page " + std::to_string(tile.page);
+    if (tile.slot >= 0)
+        name += ", slot " + std::to_string(tile.slot) + " selected";
+    return name;
+}
+
+// The tiles of a sheet, in order: every filled page, or with selectEach every slot of it that
+// the stick can select (a page without one once, as it shows).
+std::vector<Tile> sheetTiles(Launcher& launcher, bool selectEach)
 {
     std::vector<Tile> tiles;
     for (int p = 0; p < Launcher::PAGE_COUNT; p++) {
-        if (!launcher.page(p).isFilled())
+        const Page& page = launcher.page(p);
+        if (!page.isFilled())
             continue;
-        const int before = int(tiles.size());
-        for (int slot = 0; selectEach && slot < Page::SLOT_COUNT; slot++) {
-            if (launcher.page(p).button(slot))
+        const uint64_t selectable = selectEach ? page.selectableSlots() : 0;
+        for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
+            if (selectable & (uint64_t(1) << slot))
                 tiles.push_back(Tile{p, slot});
         }
-        if (int(tiles.size()) == before)
+        if (!selectable)
             tiles.push_back(Tile{p, -1});
     }
     if (tiles.empty()) {
@@ -232,31 +247,79 @@ Picture drawSheet(Launcher& launcher, bool selectEach)
                         "empty start page\n");
         tiles.push_back(Tile{launcher.currentPage(), -1});
     }
-    const int labelHeight = gFont.lineHeight() + 2 * LABEL_PADDING;
-    const int columns = std::min(int(tiles.size()), SHEET_COLUMNS);
-    const int rows = (int(tiles.size()) + columns - 1) / columns;
-    Picture sheet;
-    sheet.width = GAP + columns * (Video::WIDTH + GAP);
-    sheet.height = GAP + rows * (labelHeight + Video::HEIGHT + GAP);
-    sheet.pixels.assign(size_t(sheet.width) * sheet.height, SHEET_BACKGROUND);
-    for (size_t i = 0; i < tiles.size(); i++) {
-        const int left = GAP + int(i % columns) * (Video::WIDTH + GAP);
-        const int top = GAP + int(i / columns) * (labelHeight + Video::HEIGHT + GAP);
-        std::string label = "page " + std::to_string(tiles[i].page);
-        if (tiles[i].slot >= 0)
-            label += ", slot " + std::to_string(tiles[i].slot) + " selected";
-        const std::vector<uint16_t> strip = labelStrip(label, labelHeight);
-        drawTile(launcher, tiles[i]);
-        const uint16_t* shown = Video::shownFrame();
-        for (int y = 0; y < labelHeight + Video::HEIGHT; y++) {
-            const uint16_t* from = y < labelHeight ? &strip[size_t(y) * Video::WIDTH]
-                                                   : shown + size_t(y - labelHeight) * Video::WIDTH;
-            std::copy(from, from + Video::WIDTH,
-                      &sheet.pixels[size_t(top + y) * sheet.width + left]);
+    if (tiles.size() > size_t(MAX_SHEET_TILES)) {
+        const size_t left = tiles.size() - MAX_SHEET_TILES;
+        fprintf(stderr, "trevandel-shot: warning: a sheet holds at most %d tiles: the last %zu are "
+                        "left out, from %s to %s\n",
+                MAX_SHEET_TILES, left, tileName(tiles[MAX_SHEET_TILES]).c_str(),
+                tileName(tiles.back()).c_str());
+        tiles.resize(MAX_SHEET_TILES);
+    }
+    return tiles;
+}
+
+// A sheet drawn one row of tiles at a time, as the PNG writer asks for its rows.
+class Sheet {
+public:
+    Sheet(Launcher& launcher, std::vector<Tile> tiles)
+        : m_launcher(launcher)
+        , m_tiles(std::move(tiles))
+        , m_labelHeight(gFont.lineHeight() + 2 * LABEL_PADDING)
+        , m_bandHeight(m_labelHeight + Video::HEIGHT + GAP)
+        , m_columns(std::min(int(m_tiles.size()), SHEET_COLUMNS))
+        , m_rows((int(m_tiles.size()) + m_columns - 1) / m_columns)
+        , m_width(GAP + m_columns * (Video::WIDTH + GAP))
+        , m_band(-1)
+        , m_background(size_t(m_width), SHEET_BACKGROUND)
+    {
+    }
+
+    int width() const { return m_width; }
+    int height() const { return GAP + m_rows * m_bandHeight; }
+
+    const uint16_t* row(int y)
+    {
+        if (y < GAP)
+            return m_background.data();
+        const int band = (y - GAP) / m_bandHeight;
+        if (band != m_band)
+            drawBand(band);
+        return &m_pixels[size_t((y - GAP) % m_bandHeight) * m_width];
+    }
+
+private:
+    void drawBand(int band)
+    {
+        m_band = band;
+        m_pixels.assign(size_t(m_width) * m_bandHeight, SHEET_BACKGROUND);
+        for (int column = 0; column < m_columns; column++) {
+            const size_t i = size_t(band) * m_columns + column;
+            if (i >= m_tiles.size())
+                break;
+            const int left = GAP + column * (Video::WIDTH + GAP);
+            const std::vector<uint16_t> strip = labelStrip(tileName(m_tiles[i]), m_labelHeight);
+            drawTile(m_launcher, m_tiles[i]);
+            const uint16_t* shown = Video::shownFrame();
+            for (int y = 0; y < m_labelHeight + Video::HEIGHT; y++) {
+                const uint16_t* from = y < m_labelHeight
+                                           ? &strip[size_t(y) * Video::WIDTH]
+                                           : shown + size_t(y - m_labelHeight) * Video::WIDTH;
+                std::copy(from, from + Video::WIDTH, &m_pixels[size_t(y) * m_width + left]);
+            }
         }
     }
-    return sheet;
-}
+
+    Launcher& m_launcher;
+    const std::vector<Tile> m_tiles;
+    const int m_labelHeight;
+    const int m_bandHeight;
+    const int m_columns;
+    const int m_rows;
+    const int m_width;
+    int m_band;
+    const std::vector<uint16_t> m_background;
+    std::vector<uint16_t> m_pixels;
+};
 
 } // namespace
 
@@ -264,6 +327,8 @@ int main(int argc, char** argv)
 {
     std::string app = directoryOf(argv[0]);
     std::string out = "shot.png";
+    std::string skin;
+    bool skinGiven = false;
     int page = -1;
     int scale = 1;
     bool save = false;
@@ -275,6 +340,9 @@ int main(int argc, char** argv)
         std::string arg = argv[i];
         if (arg == "--app" && i + 1 < argc) {
             app = argv[++i];
+        } else if (arg == "--skin" && i + 1 < argc) {
+            skin = argv[++i];
+            skinGiven = true;
         } else if (arg == "--page" && i + 1 < argc) {
             if (!parsePageNumber(argv[++i], page))
                 return badUsage("--page takes a page number from 0 to 127, not '%s'", argv[i]);
@@ -306,11 +374,25 @@ int main(int argc, char** argv)
         return badUsage("%s goes with --sheet", "--selected");
     if (sheet && !keys.empty())
         return badUsage("%s takes no keys: it draws each page as it first shows", "--sheet");
+    if (skinGiven && save)
+        return badUsage("%s draws from a copy of Trevandel.cfg, which --save would bypass: give "
+                        "one of them", "--skin");
+    if (skinGiven && !isSkinName(skin)) {
+        fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-shot", skin).c_str());
+        usage();
+        return 2;
+    }
     if (!isDirectory(app))
         return badUsage("no application folder %s", app);
     if (!exists(app + "/" + Launcher::CONFIG_FILE) && !isDirectory(app + "/skins"))
         return badUsage("%s holds no Trevandel.cfg and no skins/: give the launcher's folder",
                         app);
+    if (skinGiven && !exists(app + "/skins/" + skin + "/" + Launcher::SKIN_FILE)) {
+        fprintf(stderr, "trevandel-shot: no skin %s: there is no file skins/%s/%s\n", skin.c_str(),
+                skin.c_str(), Launcher::SKIN_FILE);
+        usage();
+        return 2;
+    }
     // No platform is installed: the headless one draws into the back buffers only.
     std::string launcherPath = app + "/trevandel";
     char* launcherArgv[] = {&launcherPath[0], nullptr};
@@ -322,16 +404,30 @@ int main(int argc, char** argv)
             fprintf(stderr, "trevandel-shot: could not make a scratch copy of %s\n", config.c_str());
             return 1;
         }
+        // As the launcher would run with SKIN set to that name.
+        WString::Array values;
+        values.append(WString(skin.c_str()));
+        if (skinGiven && !scratch.set(WString("SKIN"), values)) {
+            fprintf(stderr, "trevandel-shot: could not make a scratch copy of %s\n", config.c_str());
+            return 1;
+        }
         scratch.attach(launcher);
     }
     QuietOutput quiet(!verbose);
     if (launcher.start(1, launcherArgv) != 0)
         return 1;
+    if (!skinGiven)
+        fprintf(stderr, "%s\n",
+                unnamedSkinNote("trevandel-shot", "drawing",
+                                skinNameOf(gConfig.lookup("skindir", "").printable()),
+                                gConfig.lookup("SKIN", "").printable())
+                    .c_str());
     // With --save a "config" key saves the change but must not replace this process.
     launcher.setProgramPath(nullptr);
     if (sheet) {
-        const Picture picture = drawSheet(launcher, selectEach);
-        if (!writePng(out.c_str(), picture, scale)) {
+        Sheet sheetPicture(launcher, sheetTiles(launcher, selectEach));
+        if (!writePng(out.c_str(), sheetPicture.width(), sheetPicture.height(), scale,
+                      [&](int y) { return sheetPicture.row(y); })) {
             fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
             return 1;
         }
@@ -349,10 +445,10 @@ int main(int argc, char** argv)
         fprintf(stderr, "trevandel-shot: warning: page %d is empty: the skin never fills it, so "
                         "the shot is black\n",
                 launcher.currentPage());
+    // The frame on screen is the buffer flipped last, not the one drawing goes to next.
     const uint16_t* shown = Video::shownFrame();
-    Picture frame{Video::WIDTH, Video::HEIGHT,
-                  std::vector<uint16_t>(shown, shown + Video::WIDTH * Video::HEIGHT)};
-    if (!writePng(out.c_str(), frame, scale)) {
+    if (!writePng(out.c_str(), Video::WIDTH, Video::HEIGHT, scale,
+                  [&](int y) { return shown + size_t(y) * Video::WIDTH; })) {
         fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
         return 1;
     }

@@ -58,6 +58,7 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
 
     m_diagnostics.takeImageError();
     const WString configuredDirectory = launcher.loadConfiguration();
+    m_configuredSkin = gConfig.lookup("SKIN", "").printable();
     WString skinDirectory = configuredDirectory;
     if (!m_skinName.empty()) {
         // As the launcher would run with SKIN set to that name.

@@ -26,6 +26,8 @@ public:
     std::vector<Problem> run();
     // The skin file the last run read, or tried to, named as the report names files.
     const std::string& skinFile() const { return m_skinFile; }
+    // The SKIN the configuration of the last run sets, empty when it sets none.
+    const std::string& configuredSkin() const { return m_configuredSkin; }
 
     // "file:line: message", or "file: message" for a problem with the file as a whole.
     static std::string formatProblem(const Problem& problem);
@@ -41,5 +43,6 @@ private:
     std::string m_skinName;
     std::string m_base;
     std::string m_skinFile;
+    std::string m_configuredSkin;
     SkinDiagnostics m_diagnostics;
 };

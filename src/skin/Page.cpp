@@ -176,11 +176,48 @@ void Page::handleInput(WString::Array& action, NavCode& nav)
     const WString& verb = action.at(0);
     if (verb == "exec" || verb == "config") {
         exportListVariables(action, &inserted);
-    } else if (verb == "select" && action.count() == 2) {
-        const int slot = action.at(1).toInt();
-        if (slot >= 0 && slot < SLOT_COUNT && m_buttons[slot])
+    } else {
+        const int slot = selectTarget(action);
+        if (slot >= 0)
             m_selected = slot;
     }
+}
+
+int Page::selectTarget(const WString::Array& action) const
+{
+    if (action.count() != 2 || action.at(0) != "select")
+        return -1;
+    const int slot = action.at(1).toInt();
+    return button(slot) ? slot : -1;
+}
+
+uint64_t Page::selectableSlots() const
+{
+    // Back gives RETURN whichever slot is selected, even when slot 0 is empty and none is.
+    uint64_t reached = 0;
+    int pending[SLOT_COUNT];
+    int pendingCount = 0;
+    auto follow = [&](const WString::Array& action) {
+        const int slot = selectTarget(action);
+        if (slot >= 0 && !(reached & (uint64_t(1) << slot))) {
+            reached |= uint64_t(1) << slot;
+            pending[pendingCount++] = slot;
+        }
+    };
+    if (m_buttons[0]) {
+        reached = 1;
+        pending[pendingCount++] = 0;
+    }
+    follow(m_returnAction);
+    while (pendingCount > 0) {
+        const Button* from = m_buttons[pending[--pendingCount]];
+        follow(from->onLeft());
+        follow(from->onRight());
+        follow(from->onUp());
+        follow(from->onDown());
+        follow(from->onAction());
+    }
+    return reached;
 }
 
 void Page::exportListVariables(WString::Array& action, Config::InsertedMarks* inserted)

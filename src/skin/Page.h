@@ -1,6 +1,8 @@
 // One screen of the skin: a background and up to 64 buttons, one of them selected.
 #pragma once
 
+#include <cstdint>
+
 #include "config/Config.h"
 #include "platform/ButtonMask.h"
 #include "text/WString.h"
@@ -40,6 +42,11 @@ public:
         if (button(slot))
             m_selected = slot;
     }
+    // The slot a "select" action would select: its second word names a filled slot. Else -1.
+    int selectTarget(const WString::Array& action) const;
+    // The filled slots a user can select: slot 0, where the page starts, and every slot that a
+    // "select" of a selectable button or of RETURN leads to. Bit n stands for slot n.
+    uint64_t selectableSlots() const;
     int parseSlot() const { return m_parseSlot; }
     const WString& backgroundType() const { return m_backgroundType; }
     const WString::Array& backgroundArgs() const { return m_backgroundArgs; }

@@ -11,6 +11,7 @@
 #include "check/SkinDiagnostics.h"
 #include "launcher/Globals.h"
 #include "support/PngWriter.h"
+#include "support/ShippedApp.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ public:
     {
         fs::copy(from, m_path, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
+    void copyShippedApp() const { testsupport::copyShippedApp(TREVANDEL_DATA_DIR, TEST_FILES_DIR, m_path); }
     void copyFont() const
     {
         fs::copy_file(std::string(TREVANDEL_DATA_DIR) + "/" + FONT_FILE, m_path + "/" + FONT_FILE,
@@ -337,7 +339,7 @@ class DefaultSkinTest : public SkinCheckTest, public testing::WithParamInterface
 TEST_P(DefaultSkinTest, ChecksClean)
 {
     StagedApp app;
-    app.copyTree(TREVANDEL_DATA_DIR);
+    app.copyShippedApp();
     // The shipped configuration with only the skin changed: the skins show its values.
     std::ifstream shipped(std::string(TREVANDEL_DATA_DIR) + "/Trevandel.cfg");
     std::string config, line;
@@ -354,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(BothSkins, DefaultSkinTest, testing::Values("concept", 
 TEST_F(SkinCheckTest, ShippedConfigurationChecksClean)
 {
     StagedApp app;
-    app.copyTree(TREVANDEL_DATA_DIR);
+    app.copyShippedApp();
     EXPECT_EQ("", joinLines(check(app.path())));
 }
 

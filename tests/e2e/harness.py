@@ -532,6 +532,35 @@ class AppDir:
         return self.write(os.path.join("skins", name, "Trevandel.skin"), text)
 
 
+def shipped_skins():
+    """The skin folders the application ships with (tests/files/shipped-skins.txt)."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "files", "shipped-skins.txt")
+    with open(path) as f:
+        return [line.strip() for line in f if line.strip()]
+
+
+def shipped_app():
+    """The application as a user gets it, in a throw-away folder: the built programs beside a copy of
+    data/ whose skins/ holds only the shipped skins. Whatever else a developer keeps in data/ or in
+    the build's application folder (skins of their own, a changed Trevandel.cfg) is left out."""
+    app = AppDir(Options.launcher, Options.data)
+    skins = set(shipped_skins())
+
+    def unshipped(folder, names):
+        if os.path.samefile(folder, os.path.join(Options.data, "skins")):
+            return [name for name in names if name not in skins]
+        return []
+
+    shutil.copytree(Options.data, app.path, ignore=unshipped, dirs_exist_ok=True, symlinks=True)
+    staged = os.path.dirname(Options.launcher)
+    for name in os.listdir(staged):
+        program = os.path.join(staged, name)
+        if (os.path.isfile(program) and os.access(program, os.X_OK)
+                and not os.path.exists(app.file(name))):
+            shutil.copy2(program, app.file(name))
+    return app
+
+
 # ---------------------------------------------------------------------------
 # Launcher process
 

@@ -63,42 +63,14 @@ class Glyphs:
         return expected
 
 
-class StagedApp:
-    """The application directory the build staged, used in place; its configuration is restored after."""
-
-    def __init__(self, launcher):
-        self.launcher = launcher
-        self.path = os.path.dirname(launcher)
-
-    @property
-    def base(self):
-        return self.path + "/"
-
-    def file(self, relative):
-        return os.path.join(self.path, relative)
-
-    def read(self, relative):
-        with open(self.file(relative)) as f:
-            return f.read()
-
-
 class DefaultApplication(harness.LauncherTestCase):
 
     def setUp(self):
         super().setUp()
-        self.app = StagedApp(harness.Options.launcher)
-        # The shipped configuration, as a new user gets it; a changed one in the build is kept.
-        self.saved_cfg = self.app.read("Trevandel.cfg")
-        with open(os.path.join(harness.Options.data, "Trevandel.cfg")) as f:
-            self.shipped_cfg = f.read()
-        with open(self.app.file("Trevandel.cfg"), "w") as f:
-            f.write(self.shipped_cfg)
+        # As a new user gets it: the shipped skins and configuration, nothing a developer added.
+        self.app = harness.shipped_app()
+        self.shipped_cfg = self.app.read("Trevandel.cfg")
         self.glyphs = Glyphs(self.app.file(FONT))
-
-    def tearDown(self):
-        with open(self.app.file("Trevandel.cfg"), "w") as f:
-            f.write(self.saved_cfg)
-        super().tearDown()
 
     def text(self, x, y, text, colour_text=INK, over=None):
         """The pixels of a text drawn over a plain colour, or over an image of the skin."""

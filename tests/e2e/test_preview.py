@@ -3,7 +3,6 @@
 
 import os
 import re
-import shutil
 import time
 
 import harness
@@ -100,6 +99,10 @@ class LiveReload(PreviewTestCase):
         self.assertLess(time.monotonic() - saved, RELOAD_LIMIT_S + 0.5)
         time.sleep(0.5)
         self.assertEqual(len(self.reloads(preview)), 1, "one save, one reload:\n" + preview.output_dump())
+        # No --skin given: standard error says which skin is shown, once.
+        self.assertEqual([line for line in preview.stderr_lines() if "--skin" in line],
+                         ["trevandel-preview: showing skin live, the one SKIN in Trevandel.cfg names; "
+                          "--skin NAME picks another"])
 
         save_atomically(app, "skins/live/late.png", png(10, 10, LATE))
         self.wait_for_pixels({(105, 25): pixel(*LATE), (65, 25): pixel(*ON)},
@@ -151,9 +154,7 @@ class SameFrameAsLauncher(PreviewTestCase):
     KEYS = ["right", "b", "down", "down"]
 
     def test_overlay_off_equals_the_launcher(self):
-        app = self.make_app()
-        shutil.rmtree(app.path)
-        shutil.copytree(os.path.dirname(harness.Options.launcher), app.path, symlinks=True)
+        app = harness.shipped_app()
 
         launcher = self.start(app)
         for key in self.KEYS:

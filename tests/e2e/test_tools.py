@@ -3,6 +3,7 @@
 
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
@@ -28,9 +29,7 @@ class ToolTestCase(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="trevandel-tools-")
         self.addCleanup(shutil.rmtree, self.tmp, True)
-        self.app = os.path.join(self.tmp, "app")
-        # The staged application: executables beside a copy of data/.
-        shutil.copytree(os.path.dirname(harness.Options.launcher), self.app, symlinks=True)
+        self.app = harness.shipped_app().path
         self.check_tool = os.path.join(self.app, "trevandel-check")
         self.shot_tool = os.path.join(self.app, "trevandel-shot")
 
@@ -44,11 +43,14 @@ class ToolTestCase(unittest.TestCase):
 class CheckCommandLine(ToolTestCase):
 
     def test_skin_option_checks_that_skin_and_names_it(self):
-        # The shipped configuration, which names concept (a staged one may be the user's).
-        shutil.copy(os.path.join(harness.Options.data, "Trevandel.cfg"), self.app)
         result = run([self.check_tool, "--skin", "paper", self.app])
-        self.assertEqual((result.returncode, result.stdout),
-                         (0, "checking skins/paper/Trevandel.skin\nno problems found\n"))
+        self.assertEqual((result.returncode, result.stdout, result.stderr),
+                         (0, "checking skins/paper/Trevandel.skin\nno problems found\n", ""))
+        # Without --skin, the skin checked and why that one go to standard error.
+        result = run([self.check_tool, self.app])
+        self.assertEqual((result.returncode, result.stderr),
+                         (0, "trevandel-check: checking skin concept, the one SKIN in Trevandel.cfg "
+                             "names; --skin NAME picks another\n"))
 
     def test_all_gives_one_report_per_skin_folder(self):
         result = run([self.check_tool, "--all", self.bad_app()])
@@ -66,7 +68,12 @@ class CheckCommandLine(ToolTestCase):
         self.assertIn("--skin bad " + os.path.realpath(bad), result.stderr)
 
     def test_unknown_skin_is_a_usage_error(self):
-        self.assertEqual(run([self.check_tool, "--skin", "nothere", self.app]).returncode, 2)
+        # ".." would name the application folder itself, which may hold a Trevandel.skin.
+        with open(os.path.join(self.app, "Trevandel.skin"), "w") as f:
+            f.write("PAGE=0\nBACKGROUND=color,FF0000\n")
+        for name in ("nothere", "..", "concept/"):
+            result = run([self.check_tool, "--skin", name, self.app])
+            self.assertEqual((result.returncode, result.stdout), (2, ""), name)
 
 
 class ShotCommandLine(ToolTestCase):
@@ -80,7 +87,8 @@ class ShotCommandLine(ToolTestCase):
         os.mkdir(empty)
         for args in (["--page", "128"], ["--page", "-1"], ["--page", "two"], ["--page"],
                      ["--app", os.path.join(self.tmp, "missing")], ["--app", empty],
-                     ["jump"], ["--selected"], ["--sheet", "up"]):
+                     ["jump"], ["--selected"], ["--sheet", "up"], ["--skin", "nothere"],
+                     ["--skin", ".."], ["--skin", "concept/"], ["--skin", "paper", "--save"]):
             result = self.shot(*args)
             self.assertEqual(result.returncode, 2, args)
             self.assertIn("usage:", result.stderr, args)
@@ -100,29 +108,75 @@ class ShotCommandLine(ToolTestCase):
         verbose = self.shot("--verbose")
         self.assertEqual(verbose.returncode, 0)
         self.assertIn("Basedir is ", verbose.stdout)
-        self.assertEqual(verbose.stderr, "")
+        self.assertEqual(verbose.stderr, "trevandel-shot: drawing skin q, the one SKIN in "
+                                         "Trevandel.cfg names; --skin NAME picks another\n")
 
-    def pixels(self, args):
+    def test_skin_option_draws_that_skin_with_the_configuration(self):
+        with open(os.path.join(self.app, "Trevandel.cfg")) as f:
+            shipped = f.read()
+        paper = self.pixels(["--skin", "paper"], stderr="")
+        self.assertNotEqual(paper, self.pixels([]), "--skin paper drew the configured concept")
+        with open(os.path.join(self.app, "Trevandel.cfg"), "w") as f:
+            f.write(shipped.replace("SKIN=concept", "SKIN=paper"))
+        self.assertEqual(paper, self.pixels([]))
+
+    def pixels(self, args, stderr=None):
         out = os.path.join(self.tmp, "picture.png")
         result = run([self.shot_tool, "--app", self.app, "--out", out] + args)
         self.assertEqual(result.returncode, 0, result.stderr)
+        if stderr is not None:
+            self.assertEqual(result.stderr, stderr)
         return harness.png_pixels(out)
+
+    def assertSheetOf(self, sheet_args, tile_args):
+        """The sheet holds one tile per entry of tile_args, each the single shot those give."""
+        sheet = self.pixels(sheet_args)
+        columns = min(len(tile_args), COLUMNS)
+        rows = (len(tile_args) + columns - 1) // columns
+        self.assertEqual((len(sheet[0]), len(sheet)),
+                         (GAP + columns * (SCREEN_W + GAP),
+                          GAP + rows * (LABEL_H + SCREEN_H + GAP)))
+        for i, args in enumerate(tile_args):
+            left = GAP + (i % columns) * (SCREEN_W + GAP)
+            top = GAP + (i // columns) * (LABEL_H + SCREEN_H + GAP) + LABEL_H
+            tile = [row[left:left + SCREEN_W] for row in sheet[top:top + SCREEN_H]]
+            self.assertTrue(tile == self.pixels(args), "tile %d differs from %s" % (i, args))
 
     def test_sheet_tiles_equal_the_single_page_shots(self):
         with open(os.path.join(self.app, "skins", "concept", "Trevandel.skin")) as f:
             pages = sorted({int(line.strip()[5:]) for line in f if line.strip().startswith("PAGE=")})
-        sheet = self.pixels(["--sheet"])
-        columns = min(len(pages), COLUMNS)
-        rows = (len(pages) + columns - 1) // columns
-        self.assertEqual((len(sheet[0]), len(sheet)),
-                         (GAP + columns * (SCREEN_W + GAP),
-                          GAP + rows * (LABEL_H + SCREEN_H + GAP)))
-        for i, page in enumerate(pages):
-            left = GAP + (i % columns) * (SCREEN_W + GAP)
-            top = GAP + (i // columns) * (LABEL_H + SCREEN_H + GAP) + LABEL_H
-            tile = [row[left:left + SCREEN_W] for row in sheet[top:top + SCREEN_H]]
-            self.assertTrue(tile == self.pixels(["--page", str(page)]), "page %d differs" % page)
+        self.assertSheetOf(["--sheet"], [["--page", str(page)] for page in pages])
 
+    def write_skin(self, name, text):
+        os.makedirs(os.path.join(self.app, "skins", name))
+        with open(os.path.join(self.app, "skins", name, "Trevandel.skin"), "w") as f:
+            f.write(text)
+
+    def test_selected_sheet_shows_only_the_slots_the_stick_can_select(self):
+        # Page 0: two entries the stick moves between and a label it never selects; page 1 has
+        # nothing to select and shows once.
+        self.write_skin("nav", "PAGE=0\nBACKGROUND=color,102030\n"
+                               "BUTTON=0\nTYPE=text,10,10,FFFFFF,FF0000,one\nNAVIGATION=0,1\n"
+                               "BUTTON=1\nTYPE=text,10,30,FFFFFF,FF0000,two\nNAVIGATION=0,1\n"
+                               "BUTTON=2\nTYPE=text,10,50,FFFFFF,FF0000,label\n"
+                               "PAGE=1\nBACKGROUND=color,203040\n")
+        skin = ["--skin", "nav"]
+        self.assertSheetOf(["--sheet", "--selected"] + skin,
+                           [skin + ["--page", "0"], skin + ["--page", "0", "right"], skin + ["--page", "1"]])
+
+    def test_a_sheet_has_at_most_128_tiles_and_names_those_left_out(self):
+        # 33 pages of four selectable slots each: 132 tiles.
+        page = "".join("BUTTON=%d\nTYPE=rect,0,0,9,9,FFFFFF\nNAVIGATION=%d,%d\n" % (slot, slot, (slot + 1) % 4)
+                       for slot in range(4))
+        self.write_skin("big", "".join("PAGE=%d\nBACKGROUND=color,102030\n" % p + page for p in range(33)))
+        out = os.path.join(self.tmp, "sheet.png")
+        result = run([self.shot_tool, "--app", self.app, "--skin", "big", "--sheet", "--selected", "--out", out])
+        self.assertEqual((result.returncode, result.stderr),
+                         (0, "trevandel-shot: warning: a sheet holds at most 128 tiles: the last 4 are left "
+                             "out, from page 32, slot 0 selected to page 32, slot 3 selected\n"))
+        with open(out, "rb") as f:
+            self.assertEqual(struct.unpack(">II", f.read(24)[16:24]),
+                             (GAP + COLUMNS * (SCREEN_W + GAP), GAP + 32 * (LABEL_H + SCREEN_H + GAP)))
 
 if __name__ == "__main__":
     harness.main()

@@ -19,6 +19,7 @@
 #include "skin/FileList.h"
 #include "skin/Page.h"
 #include "skin/parseColour.h"
+#include "support/ShippedApp.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ protected:
     void SetUp() override
     {
         coretest::LauncherFixture::SetUp();
-        std::filesystem::copy(TREVANDEL_DATA_DIR, m_app.base(), std::filesystem::copy_options::recursive);
+        testsupport::copyShippedApp(TREVANDEL_DATA_DIR, TEST_FILES_DIR, m_app.base());
         // The shipped configuration with only the skin changed, so its values show as shipped.
         std::string config = coretest::readFile(m_app.base() + "Trevandel.cfg");
         const size_t skin = config.find("\nSKIN=");

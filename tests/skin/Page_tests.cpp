@@ -186,6 +186,36 @@ TEST(PageInput, BackSelectAndEmptySlots)
     EXPECT_EQ(page.selected(), 0);
 }
 
+TEST(PageInput, SelectableSlotsAreThoseSelectActionsReachFromSlotZero)
+{
+    Page page;
+    EXPECT_EQ(page.selectableSlots(), 0u);
+    // Slot 0 empty: nothing is selected, but back still runs RETURN, which may select.
+    feed(page, "RETURN", {"select", "3"});
+    feed(page, "BUTTON", {"3"});
+    feed(page, "TYPE", {"rect", "0", "0", "1", "1", "FFFFFF"});
+    EXPECT_EQ(page.selectableSlots(), uint64_t(1) << 3);
+
+    feed(page, "BUTTON", {"0"});
+    feed(page, "NAVIGATION", {"0", "2", "9", "63"});
+    feed(page, "BUTTON", {"2"});
+    feed(page, "DOWN", {"select", "4"});
+    feed(page, "BUTTON", {"4"});
+    feed(page, "ACTION", {"select", "5", "extra"});
+    // A decoration that nothing selects, and the slot only it would lead to.
+    feed(page, "BUTTON", {"6"});
+    feed(page, "LEFT", {"select", "7"});
+    feed(page, "BUTTON", {"7"});
+    feed(page, "TYPE", {"rect", "0", "0", "1", "1", "FFFFFF"});
+    feed(page, "BUTTON", {"63"});
+    feed(page, "UP", {"select", "0"});
+    // Slot 9 is empty, and slot 5 is named only by a select with three words.
+    feed(page, "BUTTON", {"5"});
+    feed(page, "TYPE", {"rect", "0", "0", "1", "1", "FFFFFF"});
+    const uint64_t expected = 1 | 1 << 2 | 1 << 3 | 1 << 4 | uint64_t(1) << 63;
+    EXPECT_EQ(page.selectableSlots(), expected);
+}
+
 TEST(PageDraw, ButtonsInSlotOrderWithSelection)
 {
     TempDir dir;

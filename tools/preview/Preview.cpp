@@ -11,6 +11,7 @@
 #include "config/Config.h"
 #include "launcher/QuietOutput.h"
 #include "platform/Input.h"
+#include "ToolArguments.h"
 #include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
@@ -220,6 +221,11 @@ void Preview::afterLoad()
     const std::string skinFile = "skins/" + skinName() + "/" + Launcher::SKIN_FILE;
     printf("%s: %s %s, page %d\n", PROGRAM, first ? "showing" : "reloaded", skinFile.c_str(),
            m_launcher.currentPage());
+    if (first && m_options.skin.empty())
+        fprintf(stderr, "%s\n",
+                unnamedSkinNote(PROGRAM, "showing", skinNameOf(gConfig.lookup("skindir", "").printable()),
+                                gConfig.lookup("SKIN", "").printable())
+                    .c_str());
     m_report->update(stdout);
 }
 
