@@ -10,7 +10,7 @@ import sys
 LAYERS = [
     ["text"],
     ["config", "platform"],
-    ["platform/desktop", "gfx"],
+    ["platform/desktop", "platform/handheld", "gfx"],
     ["skin"],
     ["launcher"],
     ["check"],

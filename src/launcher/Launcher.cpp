@@ -89,6 +89,17 @@ WString Launcher::baseDirectoryFrom(const char* argv0)
     return base;
 }
 
+WString Launcher::absoluteBaseDirectory(const char* argv0)
+{
+    const WString base = baseDirectoryFrom(argv0);
+    if (!argv0)
+        return base;
+    // The change into the application directory would cut a relative base off from the
+    // launcher's own files.
+    char workingDirectory[PATH_MAX];
+    return absoluteFrom(base, getcwd(workingDirectory, sizeof(workingDirectory)));
+}
+
 WString Launcher::absoluteFrom(const WString& path, const char* workingDirectory)
 {
     if (path.isAbsent() || !workingDirectory || !*workingDirectory)
@@ -137,14 +148,12 @@ int Launcher::start(int argc, char** argv)
 
     const char* argv0 = (argc > 0 && argv) ? argv[0] : nullptr;
     m_programPath = argv0;
-    m_baseDirectory = baseDirectoryFrom(argv0);
+    m_baseDirectory = absoluteBaseDirectory(argv0);
     if (argv0) {
         // The change into the application directory would cut a relative path off from the
-        // launcher's own files and from the program that a restart runs again.
+        // program that a restart runs again.
         char workingDirectory[PATH_MAX];
-        const char* cwd = getcwd(workingDirectory, sizeof(workingDirectory));
-        m_programPath = absoluteFrom(m_programPath, cwd);
-        m_baseDirectory = absoluteFrom(m_baseDirectory, cwd);
+        m_programPath = absoluteFrom(m_programPath, getcwd(workingDirectory, sizeof(workingDirectory)));
     }
     printf("Basedir is %s\n", m_baseDirectory.printable());
 

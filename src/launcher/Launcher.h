@@ -30,6 +30,8 @@ public:
 
     // Base directory from argument 0: backslashes to "/", cut after the last "/", quote quirks.
     static WString baseDirectoryFrom(const char* argv0);
+    // The same made absolute against the working directory, as start-up uses it.
+    static WString absoluteBaseDirectory(const char* argv0);
     // path joined onto the working directory (a leading "./" dropped); an absolute or absent
     // path, or an unknown working directory, leaves it as it is.
     static WString absoluteFrom(const WString& path, const char* workingDirectory);

@@ -1,0 +1,21 @@
+// Entry point of the handheld launcher: the framebuffer as the screen, evdev devices as the
+// controls, programs started for real.
+#include "launcher/Launcher.h"
+#include "platform/Video.h"
+#include "platform/handheld/HandheldPlatform.h"
+
+int main(int argc, char** argv)
+{
+    HandheldSettings settings;
+    const WString base = Launcher::absoluteBaseDirectory(argc > 0 ? argv[0] : nullptr);
+    settings.read((base + Launcher::CONFIG_FILE).printable());
+    static HandheldPlatform platform(settings);
+    Platform::install(&platform);
+    static Launcher launcher;
+    launcher.setRunProgramsByDefault(true);
+    if (launcher.start(argc, argv) != 0)
+        return 1;
+    while (launcher.iterate() == Launcher::CONTINUE) {
+    }
+    Video::shutdown();
+}
