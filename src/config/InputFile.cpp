@@ -129,14 +129,23 @@ InputFile::Status InputFile::readLine(Line& line)
 
 bool InputFile::fill()
 {
-    // The unfinished line moves to the front, with room behind it for a block and a NUL.
+    // The unfinished line moves to the front, with room behind it for the read and a NUL.
     const size_t held = m_end - m_begin;
     if (m_begin > 0) {
         memmove(m_buffer, m_buffer + m_begin, held);
         m_begin = 0;
         m_end = held;
     }
-    const size_t needed = held + BLOCK_BYTES + 1;
+    // A file smaller than a block needs no whole block: what is left of its size, and a byte
+    // more to see whether it has grown. Past that size the reads double with the buffer.
+    size_t wanted = BLOCK_BYTES;
+    const off_t left = m_size - m_offset;
+    if (left < static_cast<off_t>(BLOCK_BYTES))
+        wanted = left > 0 ? static_cast<size_t>(left) + 1 : 1;
+    const size_t room = m_capacity > m_end + 1 ? m_capacity - m_end - 1 : 0;
+    if (room > wanted)
+        wanted = room < BLOCK_BYTES ? room : BLOCK_BYTES;
+    const size_t needed = held + wanted + 1;
     if (needed > m_capacity) {
         // Doubling keeps the copies of a long line linear; held never exceeds the line limit.
         size_t capacity = 2 * m_capacity;
@@ -156,8 +165,8 @@ bool InputFile::fill()
     char* fresh = m_buffer + m_end;
     ssize_t got;
     do {
-        got = gReadAtHook ? gReadAtHook(m_fd, fresh, BLOCK_BYTES, m_offset)
-                          : pread(m_fd, fresh, BLOCK_BYTES, m_offset);
+        got = gReadAtHook ? gReadAtHook(m_fd, fresh, wanted, m_offset)
+                          : pread(m_fd, fresh, wanted, m_offset);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
         m_failed = true;
