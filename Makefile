@@ -66,7 +66,7 @@ bench: deps
 # Each fuzz target runs FUZZ_SECONDS on a working copy of its committed seed corpus.
 FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := statements skin png dat save
+FUZZ_TARGETS := statements skin png dat save expand
 # The handheld's memory: any single allocation larger than it is a finding.
 FUZZ_MALLOC_LIMIT_MB := 64
 

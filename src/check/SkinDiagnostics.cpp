@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/InputFile.h"
+
 SkinDiagnostics::SkinDiagnostics()
     : m_line(0), m_page(-1), m_slot(-1), m_statementReported(false), m_statementProblem(0)
 {
@@ -73,6 +75,20 @@ void SkinDiagnostics::noteByteOrderMark(const char* path)
     reportAt(displayName(path), 1,
              "the file starts with a UTF-8 byte-order mark: the launcher takes it for part of the "
              "first key, which it then does not know; save the file without it");
+}
+
+void SkinDiagnostics::noteLineTooLong(const char* path, int line)
+{
+    reportAt(displayName(path), line,
+             "the line is longer than %zu bytes: the launcher skips it; split it into shorter "
+             "statements",
+             InputFile::MAX_LINE_BYTES);
+}
+
+void SkinDiagnostics::noteReadFailure(const char* path, int line)
+{
+    reportAt(displayName(path), line,
+             "the file cannot be read after this line: the launcher misses the rest of it");
 }
 
 bool SkinDiagnostics::fieldLocation(const std::string& file, int page, int slot,

@@ -54,6 +54,8 @@ public:
     void noteDropCause(int scope, const std::string& statement, const char* range) override;
     std::string dropReason(int scope) const override;
     void noteByteOrderMark(const char* path) override;
+    void noteLineTooLong(const char* path, int line) override;
+    void noteReadFailure(const char* path, int line) override;
 
     // Why the image decoder refused the last file; emptied by taking it.
     void noteImageError(const std::string& reason) override { m_imageError = reason; }

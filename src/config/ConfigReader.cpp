@@ -1,6 +1,8 @@
 // Splits statement lines into an upper-cased key and comma-separated, optionally quoted values.
 #include "config/ConfigReader.h"
 
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,7 +18,7 @@ bool isTrimSpace(char c)
 
 } // namespace
 
-ConfigReader::ConfigReader() : m_open(0), m_cursor(nullptr), m_lineCount(0), m_lastLine(0) {}
+ConfigReader::ConfigReader() : m_open(0), m_lineCount(0), m_lastLine(0) {}
 
 ConfigReader::ConfigReader(const char* path) : ConfigReader()
 {
@@ -25,38 +27,41 @@ ConfigReader::ConfigReader(const char* path) : ConfigReader()
 
 void ConfigReader::open(const char* path)
 {
-    m_content.reset();
-    m_cursor = nullptr;
+    m_file.close();
+    m_path = WString(path);
     m_lineCount = 0;
     m_lastLine = 0;
-    m_open = 0;
-    InputFile file;
-    if (!file.open(path))
-        return;
-    m_open = 1;
-    m_content = file.readContent();
-    m_cursor = m_content.get();
-    file.close();
-    // An editor's byte-order mark glues onto the first key. Only a checker run reads past it,
-    // so that it reports the mark once rather than everything the spoilt key would cause.
-    SkinObserver* observer = SkinObserver::observer();
-    if (observer && m_cursor && strncmp(m_cursor, "\xEF\xBB\xBF", 3) == 0) {
-        observer->noteByteOrderMark(path);
-        m_cursor += 3;
-    }
+    m_open = m_file.open(path) ? 1 : 0;
 }
 
 bool ConfigReader::next(WString& key, WString::Array& values)
 {
-    // Each line is cut from the content in place: every line feed ends one, and the piece after
-    // the last line feed is a line too.
-    while (m_cursor) {
-        char* begin = m_cursor;
-        char* end = strchr(begin, '\n');
-        m_cursor = end ? end + 1 : nullptr;
-        if (!end)
-            end = begin + strlen(begin);
-        m_lineCount++;
+    InputFile::Line line;
+    for (;;) {
+        const InputFile::Status status = m_file.readLine(line);
+        if (status == InputFile::END || status == InputFile::READ_FAILED) {
+            if (status == InputFile::READ_FAILED)
+                reportReadFailure();
+            // Every later call finds the file closed and gives false at once.
+            m_file.close();
+            return false;
+        }
+        // Saturating: a file of more than two thousand million lines keeps counting as its last.
+        if (m_lineCount < INT_MAX)
+            m_lineCount++;
+        if (status == InputFile::LINE_TOO_LONG) {
+            reportLineTooLong();
+            continue;
+        }
+        char* begin = line.text;
+        char* end = begin + line.length;
+        // An editor's byte-order mark glues onto the first key. Only a checker run reads past
+        // it, so that it reports the mark once rather than everything the spoilt key would cause.
+        SkinObserver* observer = SkinObserver::observer();
+        if (observer && m_lineCount == 1 && strncmp(begin, "\xEF\xBB\xBF", 3) == 0) {
+            observer->noteByteOrderMark(m_path.printable());
+            begin += 3;
+        }
         while (begin < end && isTrimSpace(*begin))
             begin++;
         while (end > begin && isTrimSpace(end[-1]))
@@ -67,7 +72,23 @@ bool ConfigReader::next(WString& key, WString::Array& values)
             return true;
         }
     }
-    return false;
+}
+
+void ConfigReader::reportLineTooLong() const
+{
+    if (SkinObserver* observer = SkinObserver::observer())
+        observer->noteLineTooLong(m_path.printable(), m_lineCount);
+    else
+        printf("Skipped line %d of %s: longer than %zu bytes\n", m_lineCount, m_path.printable(),
+               InputFile::MAX_LINE_BYTES);
+}
+
+void ConfigReader::reportReadFailure() const
+{
+    if (SkinObserver* observer = SkinObserver::observer())
+        observer->noteReadFailure(m_path.printable(), m_lineCount);
+    else
+        printf("Could not read %s after line %d\n", m_path.printable(), m_lineCount);
 }
 
 bool ConfigReader::parseLine(const WString& line, WString& key, WString::Array& values)

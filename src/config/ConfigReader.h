@@ -8,6 +8,8 @@ class ConfigReader {
 public:
     ConfigReader();
     explicit ConfigReader(const char* path);
+    ConfigReader(const ConfigReader&) = delete;
+    ConfigReader& operator=(const ConfigReader&) = delete;
 
     void open(const char* path);
     bool isOpen() const { return m_open != 0; }
@@ -21,12 +23,14 @@ public:
 private:
     // parseLine on the line from begin to end, which it may overwrite.
     static bool parseRange(char* begin, char* end, WString& key, WString::Array& values);
+    // Says that the current line, or the file after it, cannot be read.
+    void reportLineTooLong() const;
+    void reportReadFailure() const;
 
     unsigned m_open;
-    // The file's content; lines are cut from it as next() reaches them.
-    ContentBlock m_content;
-    // Start of the next line to examine, null when every line has been examined.
-    char* m_cursor;
+    // Read a line at a time while next() is called; closed once it has given its last line.
+    InputFile m_file;
+    WString m_path;
     int m_lineCount;
     int m_lastLine;
 };

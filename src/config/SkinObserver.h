@@ -40,6 +40,10 @@ public:
     void reportDrop(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // The statement file at path starts with a UTF-8 byte-order mark, read past from here on.
     virtual void noteByteOrderMark(const char* path) = 0;
+    // Line line of path is too long to be held, and is skipped.
+    virtual void noteLineTooLong(const char* path, int line) = 0;
+    // path could not be read after line line (0: not at all); the rest of it is missing.
+    virtual void noteReadFailure(const char* path, int line) = 0;
 
     // Why the image decoder refused the last file.
     virtual void noteImageError(const std::string& reason) = 0;

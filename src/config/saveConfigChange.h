@@ -7,6 +7,9 @@
 // touches the disk (creating the new file, each line written, flush, fsync, close, rename),
 // so a test can stop the process at every point and check what is left on disk.
 extern void (*gSaveStepHook)(int step);
+// How long a save waits for another one to finish before it gives up, changing nothing; a
+// variable so that a test need not wait as long.
+extern int gSaveLockWaitMs;
 
 // Whether a key, or one value, can be written into the file so that it reads back. A key must
 // not break the line, hold "=", or be nothing but blanks or a comment once the reader has
@@ -15,8 +18,15 @@ extern void (*gSaveStepHook)(int step);
 bool isSavableConfigKey(const WString& key);
 bool isSavableConfigValue(const WString& value);
 
-// Writes newPath completely, flushes it to disk and renames it over configPath in one step.
-// False (and configPath untouched, newPath gone) when anything fails or a value cannot be
-// written so that it reads back unchanged.
+// Writes the new content completely into a file of this save's own, flushes it to disk and
+// renames it over configPath in one step, holding a lock on the configuration from the read to
+// the rename so that saves from several processes follow one another. The new file is named
+// after newPath's file name with a unique ending (NAME.a1B2c3.part) and made beside the file
+// configPath names, through any symbolic links, which stay as they are. Every line but the
+// changed ones is written back as it was read, with its own line end. False (and configPath
+// untouched, no new file left) when anything fails, another save holds the lock for
+// gSaveLockWaitMs, a line of the file is too long to copy, or a value cannot be written so that
+// it reads back unchanged. A new file that a stopped save left behind (newPath itself, or one
+// with a unique ending) goes.
 bool saveConfigChange(const char* configPath, const char* newPath, const WString& key,
                       const WString::Array& values);

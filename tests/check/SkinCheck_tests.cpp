@@ -386,6 +386,18 @@ TEST_F(SkinCheckTest, AReferencePastTheExpansionLimitsIsReportedAtItsLine)
               joinLines(check(app.path())));
 }
 
+TEST_F(SkinCheckTest, ALineTooLongToReadIsReportedAtItsLine)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=long\n");
+    app.write("skins/long/Trevandel.skin", "PAGE=0\nBACKGROUND=color,000000\n// " +
+                                               std::string(4 * 1024 * 1024, '-') + "\n");
+    EXPECT_EQ("skins/long/Trevandel.skin:3: the line is longer than 4194304 bytes: the launcher "
+              "skips it; split it into shorter statements\n",
+              joinLines(check(app.path())));
+}
+
 TEST_F(SkinCheckTest, AnImagePastTheCacheBudgetIsReportedWithTheReason)
 {
     StagedApp app;

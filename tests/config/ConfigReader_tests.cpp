@@ -1,6 +1,8 @@
 // Tests of statement splitting: keys, quoting, comments, line ends and line numbers.
 #include "config/ConfigReader.h"
 
+#include <cerrno>
+
 #include "ConfigTestSupport.h"
 
 TEST(ConfigReader, ParseLineSplitsKeyAndValues)
@@ -149,4 +151,68 @@ TEST(ConfigReader, MissingFileIsNotOpenAndReopeningStartsAfresh)
     ConfigReader unopened;
     EXPECT_FALSE(unopened.isOpen());
     EXPECT_FALSE(unopened.next(key, values));
+}
+
+TEST(ConfigReader, ALineLongerThanTheLimitIsSkippedWithAMessage)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const size_t limit = InputFile::MAX_LINE_BYTES;
+    // A line of exactly the limit is read; one byte more and it is skipped, also as the last
+    // line without a line feed.
+    const std::string longest = "A=" + std::string(limit - 2, 'a');
+    const std::string tooLong = "B=" + std::string(limit - 1, 'b');
+    std::string path = dir.file("long.skin");
+    ASSERT_TRUE(writeFile(path, longest + "\n" + tooLong + "\r\nC=1\n" + tooLong));
+    ConfigReader reader(path.c_str());
+    testing::internal::CaptureStdout();
+    WString key;
+    WString::Array values;
+    ASSERT_TRUE(reader.next(key, values));
+    EXPECT_STREQ("A", key.printable());
+    ASSERT_EQ(1, values.count());
+    EXPECT_EQ(int(limit - 2), values.at(0).length());
+    ASSERT_TRUE(reader.next(key, values));
+    EXPECT_STREQ("C", key.printable());
+    EXPECT_EQ(3, reader.lineNumber());
+    EXPECT_FALSE(reader.next(key, values));
+    fflush(stdout);
+    const std::string skipped = " of " + path + ": longer than 4194304 bytes\n";
+    EXPECT_EQ("Skipped line 2" + skipped + "Skipped line 4" + skipped,
+              testing::internal::GetCapturedStdout());
+}
+
+namespace {
+// The first block as usual, then an error: a file that cannot be read to its end.
+ssize_t failAfterTheFirstBlock(int fd, void* buffer, size_t count, off_t offset)
+{
+    if (offset > 0) {
+        errno = EIO;
+        return -1;
+    }
+    return pread(fd, buffer, count, offset);
+}
+} // namespace
+
+TEST(ConfigReader, AFileThatCannotBeReadToItsEndSaysWhereItStopped)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    std::string content;
+    for (int i = 0; content.size() < InputFile::BLOCK_BYTES * 2; i++)
+        content += "KEY" + std::to_string(10000 + i) + "=" + std::string(100, 'v') + "\n";
+    std::string path = dir.file("cut.cfg");
+    ASSERT_TRUE(writeFile(path, content));
+    ConfigReader reader(path.c_str());
+    testing::internal::CaptureStdout();
+    gReadAtHook = failAfterTheFirstBlock;
+    std::vector<std::string> statements = drain(reader);
+    gReadAtHook = nullptr;
+    fflush(stdout);
+    // Every whole line of the first block, and a message naming the last of them.
+    const size_t lineBytes = content.find('\n') + 1;
+    const size_t wholeLines = InputFile::BLOCK_BYTES / lineBytes;
+    ASSERT_EQ(wholeLines, statements.size());
+    EXPECT_EQ("Could not read " + path + " after line " + std::to_string(wholeLines) + "\n",
+              testing::internal::GetCapturedStdout());
 }

@@ -1,6 +1,7 @@
 // Temporary directories, raw file access and stdout capture shared by the configuration tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -75,6 +76,33 @@ inline bool fileExists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
+}
+
+// The names in a directory, sorted, without "." and "..".
+inline std::vector<std::string> namesIn(const std::string& path)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(path.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The new files a save left in a directory: any name that starts like Trevandel.newcfg.
+inline std::vector<std::string> newFilesIn(const std::string& path)
+{
+    std::vector<std::string> left;
+    for (const std::string& name : namesIn(path)) {
+        if (name.compare(0, 16, "Trevandel.newcfg") == 0)
+            left.push_back(name);
+    }
+    return left;
 }
 
 // A value list in test notation: nullptr stands for an absent string.

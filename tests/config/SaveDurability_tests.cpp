@@ -1,9 +1,12 @@
-// Saving a change under a full disk, a read-only directory and a process killed at any step.
+// Saving a change under a full disk, a read-only directory, a process killed at any step and
+// other saves at the same time.
 #include "config/saveConfigChange.h"
 
 #include <csignal>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -16,6 +19,7 @@ namespace {
 const int CHILD_REFUSED = 0;
 const int CHILD_SAVED = 1;
 const int CHILD_NO_LIMIT = 3;
+const int CHILD_CHANGE_LOST = 4;
 const int CHILD_STOPPED = 77;
 
 struct Files {
@@ -41,20 +45,31 @@ std::string oldContent()
     return text + "  skin=shadowed\n";
 }
 
+// Starts body in a forked child, whose exit status is body's result.
+template <typename Body>
+pid_t startChild(Body body)
+{
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    return child;
+}
+
+// The exit status of a child, or -1 when it did not exit.
+int exitStatusOf(pid_t child)
+{
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 // Runs body in a forked child and returns its exit status, or -1 when it did not exit.
 template <typename Body>
 int inChild(Body body)
 {
-    fflush(nullptr);
-    pid_t child = fork();
-    if (child < 0)
-        return -1;
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    return exitStatusOf(startChild(body));
 }
 
 int gStopAtStep;
@@ -86,7 +101,7 @@ TEST(SaveDurability, AFullDiskKeepsTheOldFileByteForByte)
         });
         EXPECT_EQ(CHILD_REFUSED, status) << "limit " << bytes;
         EXPECT_EQ(before, readFile(files.config)) << "limit " << bytes;
-        EXPECT_FALSE(fileExists(files.fresh)) << "limit " << bytes;
+        EXPECT_EQ(std::vector<std::string>{}, newFilesIn(files.dir.path())) << "limit " << bytes;
     }
 }
 
@@ -104,7 +119,7 @@ TEST(SaveDurability, AReadOnlyDirectoryKeepsTheOldFile)
     ASSERT_EQ(0, chmod(files.dir.path().c_str(), 0755));
     EXPECT_FALSE(saved);
     EXPECT_EQ(before, readFile(files.config));
-    EXPECT_FALSE(fileExists(files.fresh));
+    EXPECT_EQ(std::vector<std::string>{}, newFilesIn(files.dir.path()));
 }
 
 TEST(SaveDurability, AProcessKilledAtAnyStepLeavesTheOldOrTheNewFileWhole)
@@ -138,15 +153,15 @@ TEST(SaveDurability, AProcessKilledAtAnyStepLeavesTheOldOrTheNewFileWhole)
             // No step is left to stop at: the whole save ran.
             finished = true;
             EXPECT_EQ(after, readFile(files.config));
-            EXPECT_FALSE(fileExists(files.fresh));
+            EXPECT_EQ(std::vector<std::string>{}, newFilesIn(files.dir.path()));
         } else {
             leftAt.push_back(readFile(files.config));
         }
     }
     ASSERT_TRUE(finished);
-    // Creation, 44 lines (the last one empty), the statement appended after the shadowing
-    // line, flush, fsync, close and rename.
-    ASSERT_EQ(50u, leftAt.size());
+    // Creation, 43 lines, the statement appended after the shadowing line, flush, fsync, close
+    // and rename.
+    ASSERT_EQ(49u, leftAt.size());
     for (size_t i = 0; i < leftAt.size(); i++) {
         // Only the rename, the last step, puts the new content in place.
         const std::string& expected = i + 1 < leftAt.size() ? before : after;
@@ -158,9 +173,71 @@ TEST(SaveDurability, AProcessKilledAtAnyStepLeavesTheOldOrTheNewFileWhole)
     ASSERT_TRUE(writeFile(files.fresh, "SKIN=half-writ"));
     EXPECT_TRUE(files.save());
     EXPECT_EQ(after, readFile(files.config));
-    EXPECT_FALSE(fileExists(files.fresh));
+    EXPECT_EQ(std::vector<std::string>{}, newFilesIn(files.dir.path()));
     Config reloaded(files.config.c_str());
     WString::Array values;
     ASSERT_TRUE(reloaded.get("SKIN", values));
     expectValues({"dark", "a", "b"}, values, "SKIN");
+}
+
+namespace {
+const int SAVES_PER_WRITER = 200;
+
+// Saves key with the values tag0, tag1, ... in turn. Only this writer changes key, so before
+// each save the file must still hold the value of its last one.
+int saveManyTimes(const Files& files, const char* key, const std::string& tag)
+{
+    std::string last;
+    for (int i = 0; i < SAVES_PER_WRITER; i++) {
+        if (i > 0 && Config(files.config.c_str()).lookup(key, "") != WString(last.c_str()))
+            return CHILD_CHANGE_LOST;
+        last = tag + std::to_string(i);
+        WString::Array values;
+        values.append(WString(last.c_str()));
+        if (!saveConfigChange(files.config.c_str(), files.fresh.c_str(), WString(key), values))
+            return CHILD_REFUSED;
+    }
+    return CHILD_SAVED;
+}
+} // namespace
+
+TEST(SaveDurability, TwoWritersAtOnceLoseNoLineAndNoChange)
+{
+    Files files;
+    ASSERT_TRUE(files.dir.ok());
+    ASSERT_TRUE(writeFile(files.config, oldContent() + "OTHER=start\n"));
+    pid_t first = startChild([&] { return saveManyTimes(files, "SKIN", "a"); });
+    pid_t second = startChild([&] { return saveManyTimes(files, "OTHER", "b"); });
+    EXPECT_EQ(CHILD_SAVED, exitStatusOf(first)) << "4: a change was undone by the other save";
+    EXPECT_EQ(CHILD_SAVED, exitStatusOf(second)) << "4: a change was undone by the other save";
+
+    // Every other line as it was; the first SKIN save added one after the shadowing line.
+    const std::string skin = "SKIN=a" + std::to_string(SAVES_PER_WRITER - 1) + "\n";
+    std::string expected = "// settings\n" + skin;
+    for (int i = 0; i < 40; i++)
+        expected += "OPTION" + std::to_string(i) + "=value " + std::to_string(i) + "\n";
+    expected += "  skin=shadowed\nOTHER=b" + std::to_string(SAVES_PER_WRITER - 1) + "\n" + skin;
+    EXPECT_EQ(expected, readFile(files.config));
+    EXPECT_EQ(std::vector<std::string>{"Trevandel.cfg"}, namesIn(files.dir.path()));
+}
+
+TEST(SaveDurability, ASaveGivesUpOnAnotherThatHoldsTheLockTooLong)
+{
+    Files files;
+    ASSERT_TRUE(files.dir.ok());
+    const std::string before = oldContent();
+    ASSERT_TRUE(writeFile(files.config, before));
+    int holder = open(files.config.c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(0, flock(holder, LOCK_EX));
+    const int wait = gSaveLockWaitMs;
+    gSaveLockWaitMs = 50;
+    bool saved = files.save();
+    gSaveLockWaitMs = wait;
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(before, readFile(files.config));
+    EXPECT_EQ(std::vector<std::string>{"Trevandel.cfg"}, namesIn(files.dir.path()));
+
+    close(holder);
+    EXPECT_TRUE(files.save());
 }

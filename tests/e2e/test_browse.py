@@ -118,7 +118,7 @@ class Browse(harness.LauncherTestCase):
             "Basedir is %s" % app.base])
         launcher.wait_for_exact("CFG: SKIN=green", start=index)
         self.wait_for_pixels({(0, 0): GREEN, (160, 120): GREEN, (319, 239): GREEN}, what="green skin")
-        self.assertEqual(app.read("Trevandel.cfg"), "// pick a skin\nSKIN=green\n\n")
+        self.assertEqual(app.read("Trevandel.cfg"), "// pick a skin\nSKIN=green\n")
         self.assertFalse([l for l in launcher.lines() if l.startswith("Changed to")], launcher.lines())
 
         self.press("escape")

@@ -27,13 +27,12 @@ SKIN=first
 EXTRA=1,2
 """
 
-# Every line kept as it was, the SKIN line replaced; the final empty line is written back too.
+# Every line kept as it was, the SKIN line replaced, and nothing added after the last one.
 SAVED_CFG = """\
 // end-to-end configuration, this comment must survive
 SKIN=other
 
 EXTRA=1,2
-
 """
 
 
@@ -55,7 +54,8 @@ class ConfigRestart(harness.LauncherTestCase):
         self.wait_for_pixels({(0, 0): YELLOW, (15, 15): YELLOW, (319, 239): YELLOW}, what="other skin")
 
         self.assertEqual(app.read("Trevandel.cfg"), SAVED_CFG)
-        self.assertFalse(os.path.exists(app.file("Trevandel.newcfg")), "Trevandel.newcfg left behind")
+        self.assertEqual([f for f in os.listdir(app.path) if f.startswith("Trevandel.newcfg")], [],
+                         "new configuration file left behind")
         self.assertTrue(launcher.running())
 
         self.press("escape")

@@ -163,7 +163,7 @@ class DefaultApplication(harness.LauncherTestCase):
                     for line in self.shipped_cfg.splitlines()]
         self.assertNotEqual(expected, self.shipped_cfg.splitlines())
         self.assertEqual(self.app.read("Trevandel.cfg").splitlines()[:len(expected)], expected)
-        self.assertFalse(os.path.exists(self.app.file("Trevandel.newcfg")))
+        self.assertEqual([f for f in os.listdir(self.app.path) if f.startswith("Trevandel.newcfg")], [])
         self.press("escape")
         self.assertExits(launcher, 0)
 

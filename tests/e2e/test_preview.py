@@ -146,7 +146,7 @@ class LiveReload(PreviewTestCase):
         self.assertExits(preview, 0)
         with open(app.file("Trevandel.cfg"), "rb") as f:
             self.assertEqual(f.read(), CFG)
-        self.assertNotIn("Trevandel.newcfg", os.listdir(app.path))
+        self.assertEqual([f for f in os.listdir(app.path) if f.startswith("Trevandel.newcfg")], [])
 
 
 class SameFrameAsLauncher(PreviewTestCase):
