@@ -58,7 +58,7 @@ bench: deps
 	  --benchmark_enable_random_interleaving=true \
 	  --benchmark_out=$(BENCH_BUILD)/bench.json --benchmark_out_format=json
 	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel \
-	  --paced-launcher $(BENCH_BUILD)/bench/trevandel-paced --data data \
+	  --paced-launcher $(BENCH_BUILD)/bench/trevandel-paced --handheld $(BENCH_BUILD)/app/trevandel-handheld --data data \
 	  --corpus tests/fuzz/corpus --out $(BENCH_BUILD)/process.json
 	@echo
 	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json

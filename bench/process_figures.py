@@ -267,7 +267,26 @@ def hostile_peaks(work, launcher, data_dir, env, corpus):
     return peaks
 
 
-def measure(launcher, paced_launcher, data_dir, corpus):
+def handheld_idle(work, handheld, data_dir):
+    """Wake-ups per second and CPU of the handheld launcher at rest on a page, a plain file for its
+    framebuffer and a FIFO held open for its input device."""
+    framebuffer, device = os.path.join(work, "fb"), os.path.join(work, "event0")
+    with open(framebuffer, "wb") as f:
+        f.truncate(320 * 240 * 2)
+    os.mkfifo(device)
+    holder = os.open(device, os.O_RDWR)
+    env = dict(os.environ, TREVANDEL_FRAMEBUFFER=framebuffer, TREVANDEL_SCREEN_FORMAT="320x240x16",
+               TREVANDEL_INPUT_DEVICES=device, TREVANDEL_SYSFS=os.path.join(work, "nosys"))
+    env.pop("DISPLAY", None)
+    run = Run(work, "handheld", handheld, data_dir, env, ready="Switching CPU")
+    try:
+        return run.idle()
+    finally:
+        run.stop()
+        os.close(holder)
+
+
+def measure(launcher, paced_launcher, data_dir, corpus, handheld=None):
     work = tempfile.mkdtemp(prefix="trevandel-process-")
     xvfb = None
     runs = []
@@ -301,6 +320,10 @@ def measure(launcher, paced_launcher, data_dir, corpus):
                                       codes[HOLD_KEY])
         figures["repeats"], figures["paced_repeats"] = seen["launcher"], seen["paced"]
 
+        if handheld:
+            figures["handheld_idle_wakeups_per_second"], figures["handheld_idle_cpu_percent"] = \
+                handheld_idle(work, handheld, data_dir)
+
         peaks = hostile_peaks(work, launcher, data_dir, env, corpus)
         figures["hostile_peak_rss_mib"] = peaks
         figures["hostile_peak_rss_max_mib"] = max(peaks.values())
@@ -318,13 +341,15 @@ def main():
     parser.add_argument("--launcher", required=True, help="the Release build's trevandel")
     parser.add_argument("--paced-launcher", required=True,
                         help="the same launcher paced 1 ms per turn at rest (bench/paced)")
+    parser.add_argument("--handheld", help="the Release build's trevandel-handheld")
     parser.add_argument("--data", required=True, help="the data/ directory to stage beside it")
     parser.add_argument("--corpus", required=True, help="tests/fuzz/corpus, for the hostile files")
     parser.add_argument("--out", required=True, help="JSON file to write")
     args = parser.parse_args()
     try:
         figures = measure(os.path.abspath(args.launcher), os.path.abspath(args.paced_launcher),
-                          os.path.abspath(args.data), os.path.abspath(args.corpus))
+                          os.path.abspath(args.data), os.path.abspath(args.corpus),
+                          os.path.abspath(args.handheld) if args.handheld else None)
     except (RuntimeError, OSError, subprocess.CalledProcessError) as error:
         print("process figures failed: %s" % error, file=sys.stderr)
         figures = {}

@@ -64,6 +64,10 @@ def rows(best, process):
                 "missing" if idle is None else
                 "%.3f%%" % idle + paced("paced_idle_cpu_percent", "%.2f%%"),
                 "<= 0.1%", idle is not None and idle <= 0.1))
+    handheld = process.get("handheld_idle_wakeups_per_second")
+    out.append(("Handheld launcher: wake-ups per second at rest for 10 s (framebuffer file, FIFO input)",
+                "missing" if handheld is None else "%.2f" % handheld,
+                "<= 1", handheld is not None and handheld <= 1.0))
     seen, paced_seen = process.get("repeats"), process.get("paced_repeats")
     repeat_ratio = seen / paced_seen if seen is not None and paced_seen else None
     low, high = REPEAT_BAND

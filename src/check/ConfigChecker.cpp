@@ -8,6 +8,7 @@
 #include "config/ConfigReader.h"
 #include "launcher/Launcher.h"
 #include "platform/CpuClock.h"
+#include "platform/handheld/HandheldSettings.h"
 
 using namespace check;
 
@@ -37,8 +38,14 @@ void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
     std::map<std::string, std::pair<int, WString::Array>> last;
     WString key;
     WString::Array values;
+    // The handheld launcher's own settings, read as it reads them.
+    HandheldSettings handheld;
+    std::string problem;
     while (reader.next(key, values)) {
         last[key.printable()] = std::make_pair(reader.lineNumber(), values);
+        if (handheld.take(key.printable(), values, &problem) && !problem.empty())
+            m_diagnostics.reportAt(CONFIG_FILE, reader.lineNumber(), "%s (the handheld launcher)",
+                                   problem.c_str());
         std::string trimmed = key.printable();
         while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
             trimmed.pop_back();
@@ -93,6 +100,16 @@ void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
             m_diagnostics.reportAt(CONFIG_FILE, line,
                                    "%s clock \"%s\" is outside 33..320 MHz: the clock is never set",
                                    speedKey, speed.at(0).printable());
+    }
+
+    found = last.find(Launcher::LAUNCH_SETTING);
+    if (found != last.end()) {
+        const WString::Array& mode = found->second.second;
+        if (mode.count() != 1 || !(mode.at(0) == Launcher::LAUNCH_RUN || mode.at(0) == Launcher::LAUNCH_PRINT))
+            m_diagnostics.reportAt(CONFIG_FILE, found->second.first,
+                                   "LAUNCH takes run or print, not \"%s\": each launcher keeps its "
+                                   "own way (print on the desktop, run on a handheld)",
+                                   mode.join(WString(",")).printable());
     }
 
     found = last.find("SKIN");

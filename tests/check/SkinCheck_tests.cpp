@@ -84,6 +84,13 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
     "Trevandel.cfg:4: SPEED_MENU takes 1 value (MHz) or 3 (MHz, PLL, prescaler), not 2: the clock "
     "is never set",
     "Trevandel.cfg:5: SPEED_LOADING clock \"400\" is outside 33..320 MHz: the clock is never set",
+    "Trevandel.cfg:7: LAUNCH takes run or print, not \"always\": each launcher keeps its own way "
+    "(print on the desktop, run on a handheld)",
+    "Trevandel.cfg:8: CONTROL_MENU names no control: the controls are UP DOWN LEFT RIGHT A B X Y L "
+    "R START SELECT VOLUP VOLDOWN PUSH (the handheld launcher)",
+    "Trevandel.cfg:9: \"KEY_NOPE\" is no key: give a name such as KEY_SPACE or BTN_SOUTH, or a "
+    "number from 0 to 767 (the handheld launcher)",
+    "Trevandel.cfg:10: SCREEN_ROTATION takes 0 or 180, not \"90\" (the handheld launcher)",
     std::string(SKIN) + "2: BACKGROUND is dropped: it comes before the first PAGE",
     std::string(SKIN) + "4: VARIABLE with 1 value defines nothing (it takes a name and at least "
                         "one value) and is dropped: it comes before the first PAGE",

@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Program launch output, page switches without output, and the page's return action."""
 
+import os
+
 import harness
 
 GREEN, BLUE = 0x07C0, 0x001F
@@ -73,6 +75,28 @@ class ExecAndPages(harness.LauncherTestCase):
         self.wait_for_pixels(PAGE0, what="still page 0")
         self.press("escape")
         self.assertExits(self.launcher, 0)
+
+
+class ExecForReal(harness.LauncherTestCase):
+    """LAUNCH=run: the desktop launcher starts the program with its window closed meanwhile."""
+
+    def test_the_program_runs_in_its_folder_and_the_page_comes_back(self):
+        app = self.make_app("SKIN=run\nLAUNCH=run\n", {"run": SKIN.replace(
+            "ACTION=exec,/mnt/sd/emu,./emu.gpe,rom.bin", "ACTION=exec,%basedir%games/,./emu.sh,rom.bin")})
+        record = app.file("record")
+        app.write("games/emu.sh", '#!/bin/sh\necho "$(pwd) $*" > "%s"\nexit 4\n' % record)
+        os.chmod(app.file("games/emu.sh"), 0o755)
+        launcher = self.start(app)
+        self.wait_for_pixels(PAGE0, what="page 0")
+        self.press("b")
+        start = launcher.wait_for_exact("Action is exec--%sgames/--./emu.sh--rom.bin" % app.base)
+        self.assertEqual(launcher.lines()[launcher.wait_for_exact("Exited with status 4", start=start) - 3:][:3],
+                         ["CHDIR: %sgames/" % app.base, "RUN00: ./emu.sh", "RUN01: rom.bin"])
+        with open(record) as f:
+            self.assertEqual(f.read(), "%sgames rom.bin\n" % app.base)
+        self.wait_for_pixels(PAGE0, what="page 0 after the program")
+        self.press("escape")
+        self.assertExits(launcher, 0)
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -56,7 +57,7 @@ void EvdevInput::open(const std::vector<std::string>& entries)
 void EvdevInput::close()
 {
     while (!m_devices.empty())
-        dropDevice(m_devices.size() - 1);
+        dropDevice(m_devices.size() - 1, false);
     m_pending.clear();
     if (m_watcher >= 0)
         ::close(m_watcher);
@@ -132,12 +133,20 @@ void EvdevInput::openDevice(const std::string& path, bool onlyWithControls)
         x.maximum > x.minimum && y.maximum > y.minimum)
         device->folder.setStickRange({x.minimum, x.maximum}, {y.minimum, y.maximum});
     m_devices.push_back(std::move(device));
+    if (std::find(m_announced.begin(), m_announced.end(), path) == m_announced.end()) {
+        printf("Found input device %s\n", path.c_str());
+        m_announced.push_back(path);
+    }
 }
 
-void EvdevInput::dropDevice(size_t index)
+void EvdevInput::dropDevice(size_t index, bool lost)
 {
     Device& device = *m_devices[index];
     device.folder.releaseAll(m_pending);
+    if (lost) {
+        printf("Lost input device %s\n", device.path.c_str());
+        m_announced.erase(std::find(m_announced.begin(), m_announced.end(), device.path));
+    }
     ioctl(device.fd, EVIOCGRAB, 0);
     ::close(device.fd);
     m_devices.erase(m_devices.begin() + long(index));
@@ -197,11 +206,12 @@ bool EvdevInput::next(InputEvent& event)
 {
     if (m_pending.empty()) {
         readWatcher();
-        for (size_t i = 0; i < m_devices.size() && m_pending.empty();) {
+        // Every device once, so one that keeps sending cannot hide another that went away.
+        for (size_t i = 0; i < m_devices.size();) {
             if (readDevice(*m_devices[i]))
                 ++i;
             else
-                dropDevice(i);
+                dropDevice(i, true);
         }
     }
     if (m_pending.empty())

@@ -23,7 +23,9 @@ public:
     // or axes are used. Devices that are missing now are opened when they appear; one that
     // fails or goes away is dropped, and what it held is released.
     void open(const std::vector<std::string>& entries);
-    // Lets every device go (ungrabbed, closed) and stops watching.
+    // Lets every device go (ungrabbed, closed) and stops watching. A device is named on standard
+    // output when it is first opened ("Found input device …") and when it goes away ("Lost
+    // input device …"); opening it again after a close says nothing.
     void close();
     // One control event, never waiting; false when none is pending.
     bool next(InputEvent& event);
@@ -46,7 +48,7 @@ private:
     bool isOpen(const std::string& path) const;
     // Reads what one device has; false when it is gone.
     bool readDevice(Device& device);
-    void dropDevice(size_t index);
+    void dropDevice(size_t index, bool lost);
     void readWatcher();
     void watchFolder(const std::string& folder);
     void scanFolder(const std::string& folder);
@@ -60,4 +62,5 @@ private:
     int m_watcher = -1;
     // Watch descriptor and folder of each watched folder.
     std::vector<std::pair<int, std::string>> m_watches;
+    std::vector<std::string> m_announced;
 };
