@@ -52,6 +52,7 @@ BENCH_BUILD := build-bench
 BENCH_REPETITIONS ?= 5
 
 bench: deps
+	@scripts/install-deps --bench
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DTREVANDEL_BENCH=ON -DTREVANDEL_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	$(BENCH_BUILD)/bench/trevandel_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
@@ -60,8 +61,9 @@ bench: deps
 	python3 bench/process_figures.py --launcher $(BENCH_BUILD)/app/trevandel \
 	  --paced-launcher $(BENCH_BUILD)/bench/trevandel-paced --handheld $(BENCH_BUILD)/app/trevandel-handheld --data data \
 	  --corpus tests/fuzz/corpus --out $(BENCH_BUILD)/process.json
+	python3 bench/instruction_counts.py --program $(BENCH_BUILD)/bench/trevandel-count --out $(BENCH_BUILD)/counts.json
 	@echo
-	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json
+	@python3 bench/report.py $(BENCH_BUILD)/bench.json $(BENCH_BUILD)/process.json --counts $(BENCH_BUILD)/counts.json
 
 # Each fuzz target runs FUZZ_SECONDS on a working copy of its committed seed corpus.
 FUZZ_BUILD := build-fuzz

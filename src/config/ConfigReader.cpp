@@ -105,38 +105,63 @@ bool ConfigReader::parseLine(const WString& line, WString& key, WString::Array& 
 
 bool ConfigReader::parseRange(char* begin, char* end, WString& key, WString::Array& values)
 {
-    values.resize(0);
     char* equals = static_cast<char*>(memchr(begin, '=', end - begin));
-    if (!equals || equals == begin)
+    if (!equals || equals == begin) {
+        values.resizeKeepingStorage(0);
         return false;
+    }
     *equals = '\0';
-    key = begin;
+    key.assignBytes(begin, size_t(equals - begin));
     key.toUpper();
 
-    // Each value is gathered in place, quotes dropped, and ended with a NUL where it stops.
-    // Only an empty first value stays absent; later empty values are present.
-    bool quoted = false;
-    bool first = true;
+    // Each value is gathered in place, quotes dropped, and ended with a NUL where it stops. The
+    // ends of the first values are noted on the way (the others are measured), so the array is
+    // sized once and no value is measured twice. Without a quote, the commas alone cut the line,
+    // and they are found a block at a time.
     char* start = equals + 1;
-    char* out = start;
-    for (const char* in = start; in < end; in++) {
-        char c = *in;
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            *out = '\0';
-            values.insertSlots(values.count(), 1);
-            if (!first || out != start)
-                values.at(values.count() - 1) = start;
-            first = false;
-            start = ++out;
-        } else {
-            *out++ = c;
+    int count = 1;
+    const int NOTED = 32;
+    const char* ends[NOTED];
+    if (!memchr(start, '"', size_t(end - start))) {
+        *end = '\0';
+        for (char* comma = start; (comma = static_cast<char*>(memchr(comma, ',', size_t(end - comma))));) {
+            if (count <= NOTED)
+                ends[count - 1] = comma;
+            *comma++ = '\0';
+            count++;
         }
+        if (count <= NOTED)
+            ends[count - 1] = end;
+    } else {
+        bool quoted = false;
+        char* out = start;
+        for (const char* in = start; in < end; in++) {
+            const char c = *in;
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (c == ',' && !quoted) {
+                if (count <= NOTED)
+                    ends[count - 1] = out;
+                *out++ = '\0';
+                count++;
+            } else {
+                *out++ = c;
+            }
+        }
+        if (count <= NOTED)
+            ends[count - 1] = out;
+        *out = '\0';
     }
-    *out = '\0';
-    values.insertSlots(values.count(), 1);
-    if (!first || out != start)
-        values.at(values.count() - 1) = start;
+    values.resizeKeepingStorage(count);
+    // Only an empty first value stays absent; later empty values are present.
+    const char* value = start;
+    for (int i = 0; i < count; i++) {
+        const size_t length = i < NOTED ? size_t(ends[i] - value) : strlen(value);
+        if (i > 0 || length > 0)
+            values.at(i).assignBytes(value, length);
+        else
+            values.at(i) = static_cast<const char*>(nullptr);
+        value += length + 1;
+    }
     return true;
 }

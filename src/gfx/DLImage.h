@@ -30,10 +30,17 @@ public:
     int blit(int x, int y) const;
     int blitAlpha(int x, int y) const;
 
-    // count RGBA pixels of a decoded row in screen format, as loadPng converts them (with SSE2
-    // where the processor has it), and with plain C++ only.
-    static void rgbaToScreen(const unsigned char* samples, size_t count, uint16_t* out);
-    static void rgbaToScreenPlain(const unsigned char* samples, size_t count, uint16_t* out);
+    // count RGBA pixels of a decoded row in screen format, and their alpha samples into alpha
+    // when it is given, as loadPng converts them (with SSE2 where the processor has it), and
+    // with plain C++ only.
+    static void rgbaToScreen(const unsigned char* samples, size_t count, uint16_t* out,
+                             uint8_t* alpha = nullptr);
+    static void rgbaToScreenPlain(const unsigned char* samples, size_t count, uint16_t* out,
+                                  uint8_t* alpha = nullptr);
+    // count pixels of an image row blended over target by their alpha, as blitAlpha does it
+    // (with SSE2 where the processor has it), and with plain C++ only.
+    static void blendImageRow(uint16_t* target, const uint16_t* source, const uint8_t* alpha, int count);
+    static void blendImageRowPlain(uint16_t* target, const uint16_t* source, const uint8_t* alpha, int count);
 
 private:
     void* m_pixels;

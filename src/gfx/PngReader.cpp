@@ -43,6 +43,7 @@ int sChannels;
 void* sRowContext;
 PngBeginFn sBegin;
 PngRowFn sRow;
+bool sGreyRows = false;
 // Skin images are small files: one read fills this buffer with a whole one, where the
 // stream's default buffer would take a status query and a read per 4 KiB.
 char sReadBuffer[1 << 16];
@@ -117,7 +118,7 @@ bool decode()
         png_set_expand(sPng);
     if (png_get_valid(sPng, sInfo, PNG_INFO_tRNS))
         png_set_expand(sPng);
-    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+    if ((colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) && !sGreyRows)
         png_set_gray_to_rgb(sPng);
     const int passes = png_set_interlace_handling(sPng);
     png_read_update_info(sPng, sInfo);
@@ -222,8 +223,9 @@ bool readPng(const char* path, unsigned char*& buffer, int& width, int& height, 
     return true;
 }
 
-bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row)
+bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row, bool greyRows)
 {
+    sGreyRows = greyRows;
     sRowContext = context;
     sBegin = begin;
     sRow = row;
@@ -236,5 +238,6 @@ bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row
     sRowContext = nullptr;
     sBegin = nullptr;
     sRow = nullptr;
+    sGreyRows = false;
     return ok;
 }

@@ -22,5 +22,6 @@ typedef void (*PngRowFn)(void* context, int y, const unsigned char* samples);
 
 // Decodes path exactly as readPng does, but hands the rows out one at a time instead of
 // returning them: a non-interlaced image is then never held whole. The rows seen are final
-// only when true is returned.
-bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row);
+// only when true is returned. With greyRows, a grey image comes as grey rows (1 channel, or 2
+// with its alpha) instead of RGB or RGBA.
+bool readPngRows(const char* path, void* context, PngBeginFn begin, PngRowFn row, bool greyRows = false);

@@ -30,11 +30,16 @@ int intArg(const WString::Array& args, int index)
 }
 
 // target = the action "select" slot, storage as if a two-word array were assigned.
-void setSelectAction(WString::Array& target, const WString& slot)
+// target = the words select and slot, taking slot's text over when slotToTake is given.
+void setSelectAction(WString::Array& target, const WString& slot, WString* slotToTake)
 {
+    static const char SELECT[] = "select";
     target.resize(2);
-    target.at(0) = "select";
-    target.at(1) = slot;
+    target.at(0).assignBytes(SELECT, sizeof(SELECT) - 1);
+    if (slotToTake)
+        target.at(1) = std::move(*slotToTake);
+    else
+        target.at(1) = slot;
 }
 
 // target = values, taking the texts over when takeFrom allows it.
@@ -110,21 +115,21 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
         const int count = values.count();
         if (count < 1)
             return 0;
-        m_type = values.at(0);
-        // Storage as after assigning all the values and removing the first: slot 0 is dropped
-        // unfilled.
-        m_typeArgs.resize(count);
+        if (takeFrom)
+            m_type = std::move(takeFrom->at(0));
+        else
+            m_type = values.at(0);
+        m_typeArgs.resize(count - 1);
         for (int i = 1; i < count; i++) {
             if (takeFrom)
-                m_typeArgs.at(i) = std::move(takeFrom->at(i));
+                m_typeArgs.at(i - 1) = std::move(takeFrom->at(i));
             else
-                m_typeArgs.at(i) = values.at(i);
+                m_typeArgs.at(i - 1) = values.at(i);
         }
-        m_typeArgs.removeRange(0, 1);
     } else if (key == "NAVIGATION") {
         WString::Array* targets[NAVIGATION_TARGETS] = {&m_onLeft, &m_onRight, &m_onUp, &m_onDown};
         for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
-            setSelectAction(*targets[i], values.at(i));
+            setSelectAction(*targets[i], values.at(i), takeFrom ? &takeFrom->at(i) : nullptr);
     } else if (key == "LEFT") {
         setWords(m_onLeft, values, takeFrom);
     } else if (key == "RIGHT") {

@@ -4,22 +4,31 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <utility>
 #include <vector>
 
 #include "skin/FileList.h"
 
 namespace {
 
-// The sort moves the WString handles as raw bytes; that is only sound while a WString is one pointer.
-static_assert(sizeof(WString) == sizeof(char*), "WString must stay a single pointer");
-
 bool endsWithSlash(const char* text, size_t length)
 {
     return length > 0 && text[length - 1] == '/';
+}
+
+const size_t PREFIX_BYTES = 8;
+
+// tolower of the C locale, which strcasecmp uses: the launcher never sets another.
+unsigned lowerCase(char c)
+{
+    const unsigned byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
 }
 
 } // namespace
@@ -106,8 +115,46 @@ void DirectoryScan::scan(const WString& directory, const WString::Array& endings
         }
         closedir(dir);
     }
-    if (into.count() > 1)
-        qsort(into.items(), into.count(), sizeof(WString), compareEntries);
+    sortEntries(into);
+}
+
+void DirectoryScan::sortEntries(WString::Array& entries)
+{
+    const int count = entries.count();
+    if (count < 2)
+        return;
+    // Each entry's sort key is worked out once: folder or file, then its first eight bytes in
+    // lower case as one number; only entries alike in both are compared further, byte by byte.
+    struct Key {
+        bool file;
+        uint64_t prefix;
+        const char* text;
+        int index;
+    };
+    std::vector<Key> keys(static_cast<size_t>(count));
+    for (int i = 0; i < count; i++) {
+        const char* text = entries.at(i).printable();
+        const size_t length = strlen(text);
+        uint64_t prefix = 0;
+        for (size_t b = 0; b < PREFIX_BYTES; b++)
+            prefix = prefix << 8 | (b < length ? lowerCase(text[b]) : 0);
+        keys[size_t(i)] = {!endsWithSlash(text, length), prefix, text, i};
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        if (a.file != b.file)
+            return b.file;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        // Alike so far: both run on past the eighth byte, or both ended within it.
+        if ((a.prefix & 0xFF) == 0)
+            return false;
+        return strcasecmp(a.text + PREFIX_BYTES, b.text + PREFIX_BYTES) < 0;
+    });
+    std::vector<WString> sorted(static_cast<size_t>(count));
+    for (int i = 0; i < count; i++)
+        sorted[size_t(i)] = std::move(entries.at(keys[size_t(i)].index));
+    for (int i = 0; i < count; i++)
+        entries.at(i) = std::move(sorted[size_t(i)]);
 }
 
 int DirectoryScan::compareEntries(const void* a, const void* b)

@@ -12,4 +12,7 @@ public:
                      int type);
     // Folders (a trailing "/") before files, each group in case-insensitive byte order.
     static int compareEntries(const void* a, const void* b);
+    // Entries in compareEntries' order, those it finds alike in the order they came (as the
+    // C library's merge sort leaves them), with each entry's key worked out once.
+    static void sortEntries(WString::Array& entries);
 };

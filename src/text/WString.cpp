@@ -103,7 +103,13 @@ WString& WString::assign(const char* text)
         m_text = nullptr;
         return *this;
     }
-    size_t n = strlen(text);
+    return assignBytes(text, strlen(text));
+}
+
+WString& WString::assignBytes(const char* text, size_t n)
+{
+    if (text == m_text && m_text && m_text[n] == '\0')
+        return *this;
     // A text that fits in the current one's block reuses it (memmove also copes with a source
     // inside that block); otherwise a fresh block, so such a source stays valid while copying.
     if (m_text && n <= strlen(m_text)) {
@@ -287,9 +293,12 @@ WString& WString::trimRight()
 
 WString& WString::toUpper()
 {
+    // The launcher never sets a locale, so this is the C locale's toupper, without a call per
+    // character.
     if (m_text)
         for (char* p = m_text; *p; p++)
-            *p = static_cast<char>(toupper(static_cast<unsigned char>(*p)));
+            if (*p >= 'a' && *p <= 'z')
+                *p = static_cast<char>(*p - 'a' + 'A');
     return *this;
 }
 

@@ -31,6 +31,8 @@ public:
 
     WString& assign(const WString& other) { return assign(other.m_text); }
     WString& assign(const char* text);
+    // The same for a text of n bytes already measured (it holds no NUL before them).
+    WString& assignBytes(const char* text, size_t n);
     WString& assign(char c);
     WString& append(const char* text);
     WString& append(const WString& other) { return append(other.m_text); }

@@ -120,6 +120,16 @@ int WString::Array::resize(int n)
     return m_count;
 }
 
+int WString::Array::resizeKeepingStorage(int n)
+{
+    if (m_count < n)
+        return insertSlots(m_count, n - m_count);
+    for (int i = n; i < m_count; i++)
+        m_items[i] = static_cast<const char*>(nullptr);
+    m_count = n;
+    return m_count;
+}
+
 WString::Array& WString::Array::assign(const Array& other)
 {
     if (&other == this)

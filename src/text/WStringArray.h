@@ -24,6 +24,10 @@ public:
     int insertSlots(int index, int n);
     int removeRange(int index, int n);
     int resize(int n);
+    // The same count and items as resize, but the storage is never exchanged for a smaller one:
+    // for an array refilled again and again, such as a reader's values, which would otherwise
+    // move to new storage whenever its count falls by half.
+    int resizeKeepingStorage(int n);
     Array& assign(const Array& other);
     // The same result as assign, but other's items are handed over instead of copied: other
     // keeps its count, with every item absent.

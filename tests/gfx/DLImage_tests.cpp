@@ -346,6 +346,30 @@ TEST_F(ScreenTest, GreyImagesAndEmptyImagesDrawNothing)
         ASSERT_EQ(0x4321, Video::screen[i]) << i;
 }
 
+TEST(DLImage, AlphaBlendMatchesThePlainPathOnRandomRows)
+{
+#ifndef __SSE2__
+    GTEST_SKIP() << "only the plain path is built for this processor";
+#endif
+    std::mt19937 random(61);
+    for (int width : {0, 1, 7, 8, 9, 15, 16, 17, 33, Video::WIDTH}) {
+        for (int round = 0; round < 8; ++round) {
+            std::vector<uint16_t> source(width), screen(width);
+            std::vector<uint8_t> alpha(width);
+            for (int i = 0; i < width; ++i) {
+                source[i] = uint16_t(random()) & 0xFFDF;
+                screen[i] = uint16_t(random()) & 0xFFDF;
+                // Fully clear and fully opaque pixels as well as every level between.
+                alpha[i] = uint8_t(i % 5 == 0 ? 0 : i % 5 == 1 ? 255 : random());
+            }
+            std::vector<uint16_t> fast = screen, plain = screen;
+            DLImage::blendImageRow(fast.data(), source.data(), alpha.data(), width);
+            DLImage::blendImageRowPlain(plain.data(), source.data(), alpha.data(), width);
+            ASSERT_EQ(fast, plain) << "width " << width << ", round " << round;
+        }
+    }
+}
+
 TEST(DLImage, RgbaConversionMatchesThePlainPathOnRandomRows)
 {
 #ifndef __SSE2__
@@ -366,9 +390,12 @@ TEST(DLImage, RgbaConversionMatchesThePlainPathOnRandomRows)
                 sample = (unsigned char)random();
             std::vector<uint16_t> fast(width + 8, guard);
             std::vector<uint16_t> plain = fast;
-            DLImage::rgbaToScreen(samples.data() + offset, width, fast.data());
-            DLImage::rgbaToScreenPlain(samples.data() + offset, width, plain.data());
+            std::vector<uint8_t> fastAlpha(width + 8, 0x5A);
+            std::vector<uint8_t> plainAlpha = fastAlpha;
+            DLImage::rgbaToScreen(samples.data() + offset, width, fast.data(), fastAlpha.data());
+            DLImage::rgbaToScreenPlain(samples.data() + offset, width, plain.data(), plainAlpha.data());
             ASSERT_EQ(fast, plain) << "width " << width << ", offset " << offset;
+            ASSERT_EQ(fastAlpha, plainAlpha) << "width " << width << ", offset " << offset;
         }
     }
 }

@@ -6,15 +6,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "skin/DirectoryScan.h"
 #include "skin/SkinTestSupport.h"
 
 using skintest::TempDir;
@@ -190,4 +193,37 @@ TEST(FileListScanTypes, UnsearchableDirectoryListsWhatTheStatusQueriesAllow)
     ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
     EXPECT_EQ(fastScan(locked, {""}, FileList::ALL), statScan(locked, {""}, FileList::ALL));
     chmod(locked.c_str(), 0755);
+}
+
+// The sort works each entry's key out once; the order must stay the comparator's, with entries it
+// finds alike in the order they came, as the C library's merge sort leaves them.
+TEST(FileListScanTypes, SortKeepsTheComparatorsOrder)
+{
+    const char* const pool[] = {"../", "a", "A", "a/", "A/", "abcdefgh", "ABCDEFGH", "abcdefghi",
+                                "abcdefgH/", "abcdefgh.gpe", "ABCDEFGH.GPE", "ab", "b", "[x", "_y",
+                                "Z", "z.gpe", "\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89", "0", "9/", ""};
+    const size_t poolSize = sizeof(pool) / sizeof(pool[0]);
+    unsigned seed = 7;
+    for (int round = 0; round < 50; ++round) {
+        std::vector<const char*> picked;
+        for (int i = 0; i < 40; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            picked.push_back(pool[(seed >> 16) % poolSize]);
+        }
+        WString::Array sorted;
+        std::vector<std::pair<std::string, int>> reference;
+        for (size_t i = 0; i < picked.size(); ++i) {
+            sorted.append(WString(picked[i]));
+            reference.push_back({picked[i], int(i)});
+        }
+        DirectoryScan::sortEntries(sorted);
+        std::stable_sort(reference.begin(), reference.end(), [](const auto& a, const auto& b) {
+            const WString first(a.first.c_str()), second(b.first.c_str());
+            return DirectoryScan::compareEntries(&first, &second) < 0;
+        });
+        Names expected;
+        for (const auto& entry : reference)
+            expected.push_back(entry.first);
+        ASSERT_EQ(toStrings(sorted), expected) << "round " << round;
+    }
 }

@@ -80,11 +80,14 @@ ButtonMask DesktopPlatform::controlsOfKey(unsigned key)
 
 bool DesktopPlatform::openScreen()
 {
+    // A second start in the same process (a reload, a tool) keeps the window it has; one that
+    // SDL let go of (SDL_Quit) is opened again.
+    if (m_window && SDL_GetVideoSurface() == m_window)
+        return true;
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return false;
     }
-    // Again on a second open: the window SDL hands back is the one to draw into.
     m_window = SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_DEPTH, SDL_SWSURFACE);
     if (!m_window) {
         fprintf(stderr, "Couldn't set video mode: %s\n", SDL_GetError());
