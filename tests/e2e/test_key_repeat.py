@@ -19,12 +19,16 @@ BACKGROUND=color,0000FF
 BUTTON=0
 TYPE=rect,10,10,20,20,FFFFFF
 DOWN=exec,,rep
+LEFT=page,0
 """
 BLUE = 0x001F
 # Resting on a page, the launcher sleeps until an event comes; today's 1 ms pacing wakes ~1000 times a second.
 IDLE_SECONDS = 3.0
 IDLE_WAKEUPS_ALLOWED = 10
-ANSWER_SECONDS = 0.1
+# The fastest of a few answers: a launcher that sleeps past input (on a timer) is slow every time,
+# while a busy machine delays only some of them.
+ANSWER_SECONDS = 0.25
+ANSWER_TRIES = 3
 
 CFG = "SKIN=repeat\n"
 REPEAT_LINE = "Action is exec----rep"
@@ -99,13 +103,23 @@ class KeyRepeat(harness.LauncherTestCase):
         x = harness.XConnection(self.xvfb.display)
         self.addCleanup(x.close)
         right = self.xvfb.keycodes()[harness.CONTROL_KEYSYMS["right"]]
-        pressed = time.monotonic()
-        x.key(right, True)
-        while x.pixel(0, 0) != BLUE and time.monotonic() - pressed < 5:
-            time.sleep(0.001)
-        answered = time.monotonic() - pressed
-        x.key(right, False)
-        self.assertLess(answered, ANSWER_SECONDS, "page 1 appeared %.3f s after the key" % answered)
+        left = self.xvfb.keycodes()[harness.CONTROL_KEYSYMS["left"]]
+        answers = []
+        for _ in range(ANSWER_TRIES):
+            pressed = time.monotonic()
+            x.key(right, True)
+            while x.pixel(0, 0) != BLUE and time.monotonic() - pressed < 5:
+                time.sleep(0.001)
+            answers.append(time.monotonic() - pressed)
+            x.key(right, False)
+            # Back to page 0, where the launcher rests again before the next try.
+            x.key(left, True)
+            x.key(left, False)
+            while x.pixel(0, 0) == BLUE and time.monotonic() - pressed < 10:
+                time.sleep(0.01)
+            time.sleep(0.3)
+        self.assertLess(min(answers), ANSWER_SECONDS, "page 1 appeared %s s after the key" %
+                        ", ".join("%.3f" % a for a in answers))
 
         times = self.hold_down_for(launcher, 1.5)
         self.check_held_series(times, 1.5)
