@@ -11,7 +11,9 @@ int main(int argc, char** argv)
     settings.read((base + Launcher::CONFIG_FILE).printable());
     static HandheldPlatform platform(settings);
     Platform::install(&platform);
-    static Launcher launcher;
+    // Never destroyed: at the end of the process its pages and buttons go with the memory, not
+    // one delete at a time.
+    static Launcher& launcher = *new Launcher;
     launcher.setRunProgramsByDefault(true);
     if (launcher.start(argc, argv) != 0)
         return 1;

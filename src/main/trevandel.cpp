@@ -7,7 +7,9 @@ int main(int argc, char** argv)
 {
     static DesktopPlatform platform;
     Platform::install(&platform);
-    static Launcher launcher;
+    // Never destroyed: at the end of the process its pages and buttons go with the memory, not
+    // one delete at a time.
+    static Launcher& launcher = *new Launcher;
     if (launcher.start(argc, argv) != 0)
         return 1;
     while (launcher.iterate() == Launcher::CONTINUE) {
