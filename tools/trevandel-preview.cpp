@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/Launcher.h"
+#include "platform/desktop/DesktopPlatform.h"
 #include "preview/Preview.h"
 #include "ToolArguments.h"
 
@@ -66,6 +67,9 @@ int main(int argc, char** argv)
                 options.skin.c_str());
         return 2;
     }
+    // Said once, before anything is made: the preview is nothing without its window.
+    if (!DesktopPlatform::checkDisplay())
+        return 1;
     // Lines must reach a pipe as they happen.
     setvbuf(stdout, nullptr, _IOLBF, 0);
     static Preview preview(options);
