@@ -10,6 +10,7 @@
 #include "launcher/Launcher.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "preview/Preview.h"
+#include "preview/QuitSignals.h"
 #include "ToolArguments.h"
 
 namespace {
@@ -73,5 +74,7 @@ int main(int argc, char** argv)
     // Lines must reach a pipe as they happen.
     setvbuf(stdout, nullptr, _IOLBF, 0);
     static Preview preview(options);
-    return preview.run();
+    const int status = preview.run();
+    QuitSignals::endAsCaught();
+    return status;
 }
