@@ -18,7 +18,7 @@ build: deps
 
 run: build
 ifeq ($(strip $(DISPLAY)),)
-	$(error make run needs a display (DISPLAY is not set); without one, run: xvfb-run make run)
+	$(error make run needs a display (DISPLAY is not set); without one, run: xvfb-run -a -s '-noreset -screen 0 640x480x16' make run)
 endif
 	$(APP)
 

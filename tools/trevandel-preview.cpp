@@ -8,7 +8,9 @@
 #include <string>
 
 #include "launcher/Launcher.h"
+#include "platform/desktop/DesktopPlatform.h"
 #include "preview/Preview.h"
+#include "preview/QuitSignals.h"
 #include "ToolArguments.h"
 
 namespace {
@@ -65,8 +67,13 @@ int main(int argc, char** argv)
         fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-preview", options.skin).c_str());
         return 2;
     }
+    // Said once, before anything is made: the preview is nothing without its window.
+    if (!DesktopPlatform::checkDisplay())
+        return 1;
     // Lines must reach a pipe as they happen.
     setvbuf(stdout, nullptr, _IOLBF, 0);
     static Preview preview(options);
-    return preview.run();
+    const int status = preview.run();
+    QuitSignals::endAsCaught();
+    return status;
 }

@@ -2,6 +2,8 @@
 #include "skin/FileList.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
@@ -210,7 +212,7 @@ void FileList::changeDir(const WString& name)
     WString::Array datFilters;
     const bool hasDat = readDat(entered, datDirectory, datAction, datSpeed, datFilters);
     // A directory that cannot be listed would leave an empty list with no way back up.
-    if (!canOpen(hasDat ? datDirectory : entered))
+    if (!canEnter(hasDat ? datDirectory : entered))
         return;
 
     m_cwd = entered;
@@ -254,8 +256,12 @@ void FileList::goUp()
     }
 }
 
-bool FileList::canOpen(const WString& directory)
+bool FileList::canEnter(const WString& directory)
 {
+    // Read permission alone lists the names, but no entry's status (not even that of "..")
+    // can be read without search permission: the list would be empty.
+    if (faccessat(AT_FDCWD, directory.printable(), X_OK, AT_EACCESS) != 0)
+        return false;
     DIR* dir = opendir(directory.printable());
     if (!dir)
         return false;

@@ -45,7 +45,8 @@ public:
 
 private:
     void goUp();
-    static bool canOpen(const WString& directory);
+    // Both listed and searched: the scan reads every entry's status.
+    static bool canEnter(const WString& directory);
 
     int m_left;
     int m_top;

@@ -91,9 +91,10 @@ def _lock_owner(number):
 class Xvfb:
     """A private X server on the first free display number."""
 
-    def __init__(self, first_display=60, last_display=400):
+    def __init__(self, first_display=60, last_display=400, resets=False):
         self.proc = None
         self.display = None
+        self.resets = resets
         for number in range(first_display, last_display):
             if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
                 continue
@@ -103,11 +104,13 @@ class Xvfb:
 
     def _try_start(self, number):
         display = ":%d" % number
-        # -noreset keeps the server (and its keymap) unchanged while the launcher restarts itself.
-        # -r turns the server's key auto-repeat off: a key held past its delay would otherwise
-        # arrive as release/press pairs, which a busy SDL passes on as real presses.
+        # -noreset keeps the server (and its keymap) unchanged while the launcher restarts itself;
+        # resets=True leaves it out, as xvfb-run does, and the server resets whenever its last
+        # client leaves. -r turns the server's key auto-repeat off: a key held past its delay
+        # would otherwise arrive as release/press pairs, which a busy SDL passes on as real presses.
         proc = subprocess.Popen(
-            ["Xvfb", display, "-screen", "0", "640x480x16", "-nolisten", "tcp", "-noreset", "-r"],
+            ["Xvfb", display, "-screen", "0", "640x480x16", "-nolisten", "tcp", "-r"]
+            + ([] if self.resets else ["-noreset"]),
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         _cleanups.append(lambda: self._stop_proc(proc))
         deadline = time.monotonic() + 20

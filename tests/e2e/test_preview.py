@@ -3,6 +3,9 @@
 
 import os
 import re
+import shutil
+import signal
+import tempfile
 import time
 
 import harness
@@ -72,18 +75,35 @@ class PreviewTestCase(harness.LauncherTestCase):
     def start_preview(self, app, *args):
         return self.start(app, argv=[self.preview_path(), app.path] + list(args), first_line=FIRST_LINE)
 
-    def reloads(self, preview):
-        return [line for line in preview.lines() if line.startswith("trevandel-preview: reloaded ")]
-
-
-class LiveReload(PreviewTestCase):
-
     def make_live_app(self, background="203040"):
         app = self.make_app(skins={"live": SKIN.format(background=background), "other": OTHER_SKIN})
         app.write_bytes("Trevandel.cfg", CFG)
         app.write_bytes("skins/live/on.png", png(20, 10, ON))
         app.write_bytes("skins/live/off.png", png(20, 10, OFF))
         return app
+
+    def reloads(self, preview):
+        return [line for line in preview.lines() if line.startswith("trevandel-preview: reloaded ")]
+
+    def wait_for_stderr(self, preview, pattern, timeout=10):
+        deadline = time.monotonic() + timeout
+        while not any(re.search(pattern, line) for line in preview.stderr_lines()):
+            if time.monotonic() > deadline:
+                self.fail("no standard error line matching %r:\n%s" % (pattern, preview.output_dump()))
+            time.sleep(0.05)
+
+    def private_tmpdir(self):
+        """TMPDIR for the previews this test starts, so their scratch folders can be seen."""
+        folder = tempfile.mkdtemp(prefix="trevandel-preview-tmp-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        saved = os.environ.get("TMPDIR")
+        os.environ["TMPDIR"] = folder
+        self.addCleanup(lambda: os.environ.pop("TMPDIR") if saved is None
+                        else os.environ.__setitem__("TMPDIR", saved))
+        return folder
+
+
+class LiveReload(PreviewTestCase):
 
     def test_an_edit_shows_at_once_on_the_same_page_and_selection(self):
         app = self.make_live_app()
@@ -134,6 +154,29 @@ class LiveReload(PreviewTestCase):
         self.press("escape")
         self.assertExits(preview, 0)
 
+    def test_a_burst_of_writes_is_one_reload_that_prints_only_the_report(self):
+        app = self.make_live_app()
+        app.write_bytes("Trevandel.cfg", CFG + b"\r\nSPEED_MENU=200")
+        preview = self.start_preview(app, "--page", "1")
+        self.wait_for_pixels({(200, 200): hex_pixel("203040")})
+        time.sleep(0.3)
+        # A generator writes picture after picture, each in pieces: a stream of changes without a
+        # quiet moment that lasts longer than an editor's save.
+        for i in range(11):
+            data = png(16, 16, (i * 20, 0, 0))
+            with open(app.file("skins/live/gen%02d.png" % i), "wb") as f:
+                for at in range(0, len(data), 16):
+                    f.write(data[at:at + 16])
+                    f.flush()
+                    time.sleep(0.003)
+        time.sleep(1.0)
+        self.assertEqual(len(self.reloads(preview)), 1, preview.output_dump())
+        launcher_lines = [line for line in preview.lines()
+                          if line.startswith(("Switching CPU", "Could not load image"))]
+        self.assertEqual(launcher_lines, [], "a load's own output reached the author")
+        self.press("escape")
+        self.assertExits(preview, 0)
+
     def test_a_config_action_changes_only_the_preview(self):
         app = self.make_live_app()
         preview = self.start_preview(app, "--page", "1")
@@ -147,6 +190,62 @@ class LiveReload(PreviewTestCase):
         with open(app.file("Trevandel.cfg"), "rb") as f:
             self.assertEqual(f.read(), CFG)
         self.assertEqual([f for f in os.listdir(app.path) if f.startswith("Trevandel.newcfg")], [])
+
+
+class LinksAndFolders(PreviewTestCase):
+
+    def test_links_that_loop_are_watched_once(self):
+        app = self.make_live_app()
+        for name in ("a", "b", "c"):
+            os.symlink(".", app.file("skins/live/" + name))
+        preview = self.start(app, wait=False, argv=[self.preview_path(), app.path, "--page", "1"])
+        preview.wait_for_line(FIRST_LINE, timeout=15)
+        self.wait_for_pixels({(200, 200): hex_pixel("203040")})
+        save_atomically(app, "skins/live/a/b/Trevandel.skin", SKIN.format(background="A0C0E0").encode())
+        self.wait_for_pixels({(200, 200): hex_pixel("A0C0E0")}, timeout=RELOAD_LIMIT_S + 1,
+                             what="an edit through the links")
+        self.press("escape")
+        self.assertExits(preview, 0)
+
+    def test_the_application_folder_gone_and_back_is_followed(self):
+        app = self.make_live_app()
+        preview = self.start_preview(app, "--page", "1")
+        self.wait_for_pixels({(200, 200): hex_pixel("203040")})
+        away = app.path + ".away"
+        self.addCleanup(shutil.rmtree, away, True)
+        os.rename(app.path, away)
+        self.wait_for_stderr(preview, r"^trevandel-preview: %s/ is gone; " % re.escape(app.path))
+        # Back as a fresh copy, as a build stages it, with an edit of its own.
+        shutil.copytree(away, app.path, symlinks=True)
+        save_atomically(app, "skins/live/Trevandel.skin", SKIN.format(background="A0C0E0").encode())
+        self.wait_for_pixels({(200, 200): hex_pixel("A0C0E0")}, timeout=RELOAD_LIMIT_S + 1,
+                             what="the folder's return")
+        self.wait_for_stderr(preview, r"^trevandel-preview: %s/ is back$" % re.escape(app.path))
+        save_atomically(app, "skins/live/Trevandel.skin", SKIN.format(background="405060").encode())
+        self.wait_for_pixels({(200, 200): hex_pixel("405060")}, timeout=RELOAD_LIMIT_S,
+                             what="an edit in the returned folder")
+        self.press("escape")
+        self.assertExits(preview, 0)
+
+
+class Signals(PreviewTestCase):
+
+    # The two that SDL would turn into a close end it as a close does; the rest as they would
+    # have, only without the scratch folder left behind.
+    CASES = [(signal.SIGINT, 0), (signal.SIGTERM, 0), (signal.SIGHUP, -signal.SIGHUP),
+             (signal.SIGQUIT, -signal.SIGQUIT), (signal.SIGPIPE, -signal.SIGPIPE)]
+
+    def test_a_signal_at_rest_ends_the_preview_and_its_scratch_folder(self):
+        tmpdir = self.private_tmpdir()
+        app = self.make_app(CFG.decode(), {"live": OTHER_SKIN})
+        for sig, status in self.CASES:
+            preview = self.start_preview(app)
+            self.wait_for_pixels({(200, 200): pixel(0, 255, 0)})
+            self.assertEqual(len(os.listdir(tmpdir)), 1, "the preview's scratch folder")
+            time.sleep(0.3)
+            preview.proc.send_signal(sig)
+            self.assertEqual(preview.wait_exit(timeout=5), status, "%s:\n%s" % (sig.name, preview.output_dump()))
+            self.assertEqual(os.listdir(tmpdir), [], "%s left the scratch folder" % sig.name)
 
 
 class SameFrameAsLauncher(PreviewTestCase):

@@ -113,5 +113,32 @@ class StartupAndQuit(harness.LauncherTestCase):
         self.assertExits(launcher, 0)
 
 
+class StartOnAServerThatResets(harness.LauncherTestCase):
+    """xvfb-run's server resets when its last client leaves, and SDL's probe connection is one."""
+
+    STARTS = 10
+    # X resource ids carry the client's slot in the server above this bit.
+    CLIENT_SLOT_SHIFT = 21
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = harness.Xvfb(resets=True)
+
+    def test_every_start_gets_its_window(self):
+        app = self.make_app(CFG, {"red": SKIN})
+        for start in range(self.STARTS):
+            # Nothing else may talk to the server until the launcher has its window.
+            launcher = self.start(app, wait=False)
+            launcher.wait_for_exact("CFG: SKIN=red")
+            self.assertEqual(launcher.stderr_lines(), [], "start %d" % start)
+            window = int(self.xvfb.wait_for_window(), 16)
+            # The window belongs to the second client: the launcher's own connection held the
+            # server while SDL's probe came and went, so the probe's leaving reset nothing.
+            self.assertEqual(window >> self.CLIENT_SLOT_SHIFT, 2, "start %d: window 0x%x" % (start, window))
+            self.wait_for_pixels(FIRST_FRAME, what="first frame of start %d" % start)
+            self.press("escape")
+            self.assertExits(launcher, 0)
+
+
 if __name__ == "__main__":
     harness.main()

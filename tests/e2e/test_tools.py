@@ -3,6 +3,7 @@
 
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import tempfile
@@ -17,10 +18,19 @@ SCREEN_W, SCREEN_H = 320, 240
 GAP, LABEL_H, COLUMNS = 4, 14 + 4, 4
 
 
-def run(args):
+def tool_env(**changes):
     env = dict(os.environ, ASAN_OPTIONS="detect_leaks=1",
                LSAN_OPTIONS="suppressions=" + harness.LSAN_SUPPRESSIONS)
-    return subprocess.run(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    for name, value in changes.items():
+        if value is None:
+            env.pop(name, None)
+        else:
+            env[name] = value
+    return env
+
+
+def run(args, env=None):
+    return subprocess.run(args, env=env or tool_env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                           universal_newlines=True, timeout=120)
 
 
@@ -74,6 +84,48 @@ class CheckCommandLine(ToolTestCase):
         for name in ("nothere", "..", "concept/"):
             result = run([self.check_tool, "--skin", name, self.app])
             self.assertEqual((result.returncode, result.stdout), (2, ""), name)
+
+
+class WithoutADisplay(ToolTestCase):
+    """Over ssh, say: no DISPLAY. SDL would pick a text-mode driver and draw into the terminal."""
+
+    def test_the_window_programs_say_so_and_the_headless_tools_work(self):
+        no_display = tool_env(DISPLAY=None, SDL_VIDEODRIVER=None)
+        shot = os.path.join(self.tmp, "s.png")
+        cases = [
+            ([os.path.join(self.app, "trevandel")], 1),
+            ([os.path.join(self.app, "trevandel-preview"), self.app], 1),
+            ([self.check_tool, self.app], 0),
+            ([self.shot_tool, "--app", self.app, "--out", shot], 0),
+        ]
+        for args, status in cases:
+            result = run(args, no_display)
+            name = os.path.basename(args[0])
+            self.assertEqual(result.returncode, status, name + ": " + result.stderr)
+            self.assertNotIn("\x1b", result.stdout, name + " drew into the terminal")
+            if status == 1:
+                lines = result.stderr.splitlines()
+                self.assertEqual(len(lines), 1, name + ": " + result.stderr)
+                self.assertRegex(lines[0], r"^no display: DISPLAY is not set; .*xvfb-run .*-noreset")
+                self.assertEqual([l for l in result.stdout.splitlines() if not l.startswith("Basedir is ")],
+                                 [], name)
+        self.assertTrue(os.path.exists(shot))
+
+    def test_a_video_driver_named_in_sdl_videodriver_is_used(self):
+        env = tool_env(DISPLAY=None, SDL_VIDEODRIVER="dummy")
+        launcher = subprocess.Popen([os.path.join(self.app, "trevandel")], env=env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, universal_newlines=True)
+        try:
+            for line in launcher.stdout:
+                if line.startswith("Keyboard rate set to"):
+                    break
+            launcher.send_signal(signal.SIGTERM)
+            out, err = launcher.communicate(timeout=30)
+        finally:
+            if launcher.poll() is None:
+                launcher.kill()
+        self.assertEqual((launcher.returncode, err), (0, ""))
+        self.assertIn("Quit issued", out)
 
 
 class ShotCommandLine(ToolTestCase):

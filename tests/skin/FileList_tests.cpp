@@ -289,6 +289,48 @@ TEST(FileListChangeDir, EnterAndLeaveDirectories)
     EXPECT_EQ(std::string(list.currentEntry().printable()), "../");
 }
 
+TEST(FileListChangeDir, AFolderThatCannotBeListedAndSearchedIsNotEntered)
+{
+    TempDir dir;
+    dir.makeDir("games");
+    dir.makeDir("games/locked");
+    dir.writeFile("games/locked/run.gpe");
+    const std::string games = dir.path() + "games/";
+    const std::string locked = games + "locked/";
+    struct Case {
+        const char* what;
+        mode_t mode;
+    } cases[] = {
+        {"neither read nor search", 0000},
+        {"search without read", 0111},
+        // The names could be read, but not one entry's status, "../" included.
+        {"read without search", 0444},
+    };
+    for (const Case& c : cases) {
+        ListOptions o;
+        o.startdir = games;
+        Config options;
+        FileList list(0, 0, 100, 40, fillOptions(options, o));
+        ASSERT_EQ(toStrings(list.entries()), (Words{"../", "locked/"}));
+        press(list, 4);
+        ASSERT_EQ(chmod(locked.c_str(), c.mode), 0);
+        int nav = -1;
+        Words action;
+        std::string out;
+        {
+            skintest::PermissionBitsHold asAnyUser;
+            out = skintest::captureStdout([&] { action = press(list, 5, &nav); });
+        }
+        chmod(locked.c_str(), 0755);
+        EXPECT_EQ(out, "") << c.what;
+        EXPECT_EQ(nav, 0) << c.what << ": the key is used, not passed on to the button's action";
+        EXPECT_EQ(action, Words{}) << c.what;
+        EXPECT_EQ(std::string(list.cwd().printable()), games) << c.what;
+        EXPECT_EQ(toStrings(list.entries()), (Words{"../", "locked/"})) << c.what;
+        EXPECT_EQ(list.cursor(), 1) << c.what;
+    }
+}
+
 TEST(FileListChangeDir, ParentOfRootStaysAtRoot)
 {
     Config options;

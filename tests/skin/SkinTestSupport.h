@@ -2,7 +2,9 @@
 #pragma once
 
 #include <ftw.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -107,6 +109,35 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Root reads and searches every directory whatever its mode (and the tests run as root in CI).
+// While one of these lives, the calling thread does without those two privileges, so a folder's
+// permission bits hold for it as for any user; it gets them back at the end.
+class PermissionBitsHold {
+public:
+    PermissionBitsHold()
+    {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[_LINUX_CAPABILITY_U32S_3];
+        for (int i = 0; i < _LINUX_CAPABILITY_U32S_3; i++)
+            reduced[i] = m_saved[i];
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_reduced = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~PermissionBitsHold()
+    {
+        if (m_reduced)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+    PermissionBitsHold(const PermissionBitsHold&) = delete;
+    PermissionBitsHold& operator=(const PermissionBitsHold&) = delete;
+
+private:
+    __user_cap_header_struct m_header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[_LINUX_CAPABILITY_U32S_3] = {};
+    bool m_reduced = false;
 };
 
 // Loads a generated glyph sheet into gFont once: each of the characters 33..126 is a solid

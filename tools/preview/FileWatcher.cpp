@@ -15,8 +15,11 @@ namespace {
 // An editor may write in place, or write a temporary file and rename it over the old one.
 const uint32_t CHANGE_EVENTS = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE |
                                IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
-// A skin folder is a few levels deep at most; the bound keeps a link loop from running away.
+// A skin folder is a few levels deep and holds a few folders at most. Each folder is watched
+// once however many links lead to it, and these bounds keep links to folders far outside the
+// skin from costing more than a moment.
 const int MAX_TREE_DEPTH = 16;
+const int MAX_TREE_FOLDERS = 1000;
 
 std::string withSlash(const std::string& folder)
 {
@@ -30,7 +33,7 @@ bool isScratchName(const std::string& name)
 
 } // namespace
 
-FileWatcher::FileWatcher() : m_fd(-1) {}
+FileWatcher::FileWatcher() : m_fd(-1), m_treeFolders(0), m_treeCut(false) {}
 
 FileWatcher::~FileWatcher()
 {
@@ -43,6 +46,8 @@ bool FileWatcher::reset()
     if (m_fd >= 0)
         close(m_fd);
     m_watches.clear();
+    m_treeFolders = 0;
+    m_treeCut = false;
     m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     return m_fd >= 0;
 }
@@ -69,14 +74,25 @@ void FileWatcher::watchTree(const std::string& folder)
 
 void FileWatcher::addTree(const std::string& folder, int depth)
 {
-    const int wd = inotify_add_watch(m_fd, folder.c_str(), CHANGE_EVENTS | IN_ONLYDIR);
-    if (wd < 0)
+    if (m_treeFolders >= MAX_TREE_FOLDERS) {
+        m_treeCut = true;
         return;
+    }
+    // The kernel hands back the same descriptor for a folder it already watches, by whatever
+    // path: a link to a folder above (ln -s . a) is a loop.
+    const int wd = inotify_add_watch(m_fd, folder.c_str(), CHANGE_EVENTS | IN_ONLYDIR);
+    if (wd < 0) {
+        // The user's limit of watches (fs.inotify.max_user_watches) is used up.
+        if (errno == ENOSPC)
+            m_treeCut = true;
+        return;
+    }
     Watch& watch = m_watches[wd];
+    if (watch.everything)
+        return;
+    ++m_treeFolders;
     watch.folder = folder;
     watch.everything = true;
-    if (depth >= MAX_TREE_DEPTH)
-        return;
     DIR* dir = opendir(folder.c_str());
     if (!dir)
         return;
@@ -90,6 +106,10 @@ void FileWatcher::addTree(const std::string& folder, int depth)
             below.push_back(folder + name + "/");
     }
     closedir(dir);
+    if (!below.empty() && depth >= MAX_TREE_DEPTH) {
+        m_treeCut = true;
+        return;
+    }
     for (const std::string& sub : below)
         addTree(sub, depth + 1);
 }

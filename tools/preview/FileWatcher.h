@@ -18,8 +18,11 @@ public:
     // A folder that does not exist yet is not watched; the caller watches its parent for it.
     void watchNames(const std::string& folder, const std::vector<std::string>& names);
     // Watches folder and every folder below it for changes to any entry, hidden ones and editor
-    // backups (a leading "." or a trailing "~") excepted.
+    // backups (a leading "." or a trailing "~") excepted. Links are followed; each folder is
+    // watched once, and a tree too deep or too big is watched only in part.
     void watchTree(const std::string& folder);
+    // True when a tree since the last reset was too deep or too big to watch whole.
+    bool treeCut() const { return m_treeCut; }
 
     // The descriptor to wait on; -1 when there is none.
     int fd() const { return m_fd; }
@@ -30,7 +33,7 @@ public:
 private:
     struct Watch {
         std::string folder;
-        bool everything;
+        bool everything = false;
         std::vector<std::string> names;
     };
     bool concerns(const Watch& watch, const std::string& name) const;
@@ -38,4 +41,6 @@ private:
 
     int m_fd;
     std::map<int, Watch> m_watches;
+    int m_treeFolders;
+    bool m_treeCut;
 };

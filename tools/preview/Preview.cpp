@@ -1,6 +1,7 @@
 // The preview's loop: the launcher's own turns, with reloads gathered into one between them.
 #include "Preview.h"
 
+#include <sys/stat.h>
 #include <time.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "PreviewOverlay.h"
+#include "QuitSignals.h"
 #include "config/Config.h"
 #include "launcher/QuietOutput.h"
 #include "platform/Input.h"
@@ -18,12 +20,27 @@
 
 namespace {
 
-// An editor's save is a burst (a temporary file written, renamed, its attributes set): the
-// reload waits for a short quiet spell, but never long, so the frame follows within 200 ms.
-const long long QUIET_MS = 30;
-const long long LONGEST_WAIT_MS = 100;
+// A save is a burst of changes (an editor writes a temporary file, renames it, sets its
+// attributes; a generator writes one picture after another, each in pieces): the reload waits
+// for a short quiet spell after the last change, so a burst costs one reload and the frame
+// follows a save within 200 ms. Only changes that never stop are cut into several reloads.
+const long long QUIET_MS = 60;
+const long long LONGEST_WAIT_MS = 2000;
 
 const char* const PROGRAM = "trevandel-preview";
+
+bool isFolder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The folder holding path (which ends without "/"), with its "/"; "/" for the root's entries.
+std::string parentOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash + 1);
+}
 
 long long nowMs()
 {
@@ -40,9 +57,12 @@ Preview::Preview(const Options& options)
     , m_overlay(false)
     , m_pinnedSkin(options.skin)
     , m_loadsReported(0)
+    , m_loadsDrawn(0)
     , m_changePending(false)
     , m_configChanged(false)
     , m_reloadedFiles(false)
+    , m_appGone(false)
+    , m_toldTreeCut(false)
     , m_firstChangeMs(0)
     , m_lastChangeMs(0)
 {
@@ -69,7 +89,12 @@ bool Preview::pinSkin(const std::string& skin)
 
 int Preview::run()
 {
-    if (!m_scratch.create((m_base + Launcher::CONFIG_FILE).c_str()) || !pinSkin(m_pinnedSkin)) {
+    // Before the scratch folder exists, and before SDL starts and installs handlers of its own.
+    QuitSignals::install();
+    const bool made = m_scratch.create((m_base + Launcher::CONFIG_FILE).c_str());
+    if (!m_scratch.path().isAbsent())
+        QuitSignals::setScratchFolder(parentOf(m_scratch.path().printable()).c_str());
+    if (!made || !pinSkin(m_pinnedSkin)) {
         fprintf(stderr, "%s: could not make the preview's own copy of %s%s\n", PROGRAM,
                 m_base.c_str(), Launcher::CONFIG_FILE);
         return 1;
@@ -101,6 +126,7 @@ int Preview::run()
         // A reload waits for a turn on which the controls rest, as a fresh start would find them.
         if (reloadIsDue() && m_launcher.isIdle(Input::held()))
             reloadFiles();
+        drawLoadQuietly();
         m_platform.setWatcherFd(m_watcher.fd());
         m_platform.setRestLimitMs(msUntilReload());
         if (m_launcher.iterate() == Launcher::QUIT)
@@ -179,8 +205,42 @@ bool Preview::reloadIsDue() const
     return now - m_lastChangeMs >= QUIET_MS || now - m_firstChangeMs >= LONGEST_WAIT_MS;
 }
 
+void Preview::drawLoadQuietly()
+{
+    if (m_launcher.loadCount() == m_loadsDrawn)
+        return;
+    m_loadsDrawn = m_launcher.loadCount();
+    // A load's first frame reads its images and sets the menu's clock, and the launcher says so
+    // ("Switching CPU to ...", "Could not load image ..."): the checker's report after the load
+    // tells the author what matters. The frames after it print what keys do, as the launcher's.
+    QuietOutput quiet(true);
+    m_launcher.drawFrame();
+}
+
+bool Preview::appFolderIsThere()
+{
+    if (isFolder(m_base)) {
+        if (m_appGone)
+            fprintf(stderr, "%s: %s is back\n", PROGRAM, m_base.c_str());
+        m_appGone = false;
+        return true;
+    }
+    if (!m_appGone)
+        fprintf(stderr, "%s: %s is gone; the preview keeps the last frame and reloads when it is back\n",
+                PROGRAM, m_base.c_str());
+    m_appGone = true;
+    return false;
+}
+
 void Preview::reloadFiles()
 {
+    if (!appFolderIsThere()) {
+        // Nothing to load: watch for its return instead, and read Trevandel.cfg afresh then.
+        m_changePending = false;
+        m_configChanged = true;
+        watchFiles();
+        return;
+    }
     const int page = m_launcher.currentPage();
     const int selected = m_launcher.page(page).selected();
     if (m_configChanged) {
@@ -233,11 +293,27 @@ void Preview::watchFiles()
 {
     if (!m_watcher.reset())
         return;
+    // The application folder itself may go and come back (a build that stages it afresh, a
+    // rename): the nearest folder above it that exists is watched for the next name down.
+    std::string missing = m_base.substr(0, m_base.size() - 1);
+    while (!missing.empty() && missing != "/") {
+        const std::string parent = parentOf(missing);
+        if (isFolder(parent) || parent == "/") {
+            m_watcher.watchNames(parent, {missing.substr(parent.size())});
+            break;
+        }
+        missing = parent.substr(0, parent.size() - 1);
+    }
     const std::string skins = m_base + "skins/";
     m_watcher.watchNames(m_base, {Launcher::CONFIG_FILE, Launcher::FONT_FILE, "skins"});
     // The skin's folder may not exist yet; its creation is seen in skins/.
     m_watcher.watchNames(skins, {skinName()});
     m_watcher.watchTree(skins + skinName() + "/");
+    if (m_watcher.treeCut() && !m_toldTreeCut)
+        fprintf(stderr, "%s: skins/%s/ has more folders than the preview watches (links "
+                        "included); a change deep inside it may show only with the next other one\n",
+                PROGRAM, skinName().c_str());
+    m_toldTreeCut = m_watcher.treeCut();
 }
 
 std::string Preview::skinName() const

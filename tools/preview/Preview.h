@@ -35,6 +35,10 @@ private:
     // How long the launcher may rest before a pending reload falls due (-1: none pending).
     int msUntilReload() const;
     void reloadFiles();
+    // Draws a load's first frame with the launcher's output silenced.
+    void drawLoadQuietly();
+    // Whether the application folder exists, saying on standard error when it went or came back.
+    bool appFolderIsThere();
     // After a load has been drawn: new watches, the title, and the checker's report.
     void afterLoad();
     void watchFiles();
@@ -55,9 +59,12 @@ private:
     // The skin chosen with --skin or picked in the preview; kept when Trevandel.cfg is edited.
     std::string m_pinnedSkin;
     unsigned m_loadsReported;
+    unsigned m_loadsDrawn;
     bool m_changePending;
     bool m_configChanged;
     bool m_reloadedFiles;
+    bool m_appGone;
+    bool m_toldTreeCut;
     std::string m_shownSkin;
     long long m_firstChangeMs;
     long long m_lastChangeMs;

@@ -1,8 +1,9 @@
 // The preview's keys and its wait on the window and the file watcher together.
 #include "PreviewPlatform.h"
 
-#include <poll.h>
+#include <csignal>
 
+#include "QuitSignals.h"
 #include "platform/desktop/DisplayWait.h"
 
 namespace {
@@ -37,6 +38,11 @@ PreviewPlatform::Request PreviewPlatform::takeRequest()
 
 bool PreviewPlatform::nextEvent(InputEvent& event)
 {
+    // A signal asks the process to end, as closing the window does.
+    if (QuitSignals::caught()) {
+        event = {InputEvent::CLOSE, 0, 0};
+        return true;
+    }
     if (!m_desktop.nextEvent(event))
         return false;
     if (event.type != InputEvent::PRESS && event.type != InputEvent::RELEASE)
@@ -62,8 +68,6 @@ bool PreviewPlatform::nextEvent(InputEvent& event)
 
 void PreviewPlatform::rest(int timeoutMs)
 {
-    if (m_request != NO_REQUEST)
-        return;
     int timeout = timeoutMs;
     // Without the window's connection there is nothing to wait on for keys: turn as the
     // launcher does.
@@ -71,8 +75,11 @@ void PreviewPlatform::rest(int timeoutMs)
         timeout = TURN_MS;
     if (m_restLimitMs >= 0 && (timeout < 0 || m_restLimitMs < timeout))
         timeout = m_restLimitMs;
-    if (DisplayWait::wait(timeout, m_watcherFd) != DisplayWait::NO_DISPLAY)
-        return;
-    pollfd watcher = {m_watcherFd, POLLIN, 0};
-    poll(&watcher, m_watcherFd < 0 ? 0 : 1, timeout);
+    // Held back from the checks to the sleep, which lets them in: one that lands after the check
+    // ends the sleep at once instead of waiting for the next event.
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &QuitSignals::noted(), &previous);
+    if (m_request == NO_REQUEST && !QuitSignals::caught())
+        DisplayWait::wait(timeout, m_watcherFd, &previous);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
 }

@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/FrameDoubler.h"
 #include "platform/ProgramRunner.h"
 #include "platform/Video.h"
+#include "platform/desktop/DisplayHold.h"
 #include "platform/desktop/DisplayWait.h"
 
 namespace {
@@ -19,6 +21,15 @@ const char* const WINDOW_CAPTION = "Trevandel";
 // One loop turn when there is nothing to wait on.
 const unsigned TURN_US = 1000;
 const unsigned US_PER_MS = 1000;
+// Before the one retry of a video start that the display refused.
+const unsigned VIDEO_RETRY_PAUSE_US = 100000;
+// How to get a window where there is no desktop.
+const char* const VIRTUAL_DISPLAY = "xvfb-run -a -s '-noreset -screen 0 640x480x16'";
+
+bool isSet(const char* value)
+{
+    return value && *value;
+}
 
 static_assert(DesktopPlatform::WINDOW_WIDTH == Video::WIDTH * 2 &&
                   DesktopPlatform::WINDOW_HEIGHT == Video::HEIGHT * 2,
@@ -78,13 +89,44 @@ ButtonMask DesktopPlatform::controlsOfKey(unsigned key)
     return 0;
 }
 
+bool DesktopPlatform::checkDisplay()
+{
+    if (isSet(getenv("SDL_VIDEODRIVER")) || isSet(getenv("DISPLAY")))
+        return true;
+    fprintf(stderr,
+            "no display: DISPLAY is not set; run it in a desktop session, under %s, or name a "
+            "video driver in SDL_VIDEODRIVER\n",
+            VIRTUAL_DISPLAY);
+    return false;
+}
+
 bool DesktopPlatform::openScreen()
 {
     // A second start in the same process (a reload, a tool) keeps the window it has; one that
     // SDL let go of (SDL_Quit) is opened again.
     if (m_window && SDL_GetVideoSurface() == m_window)
         return true;
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    // Left to itself, SDL would fall back on a text-mode driver and draw into the terminal.
+    if (!checkDisplay())
+        return false;
+    const char* driver = getenv("SDL_VIDEODRIVER");
+    const bool driverNamed = isSet(driver);
+    const bool onX = !driverNamed || strcmp(driver, "x11") == 0;
+    DisplayHold hold;
+    if (onX && DisplayHold::available() && !hold.connect() && !driverNamed) {
+        fprintf(stderr, "no display: cannot connect to the X server of DISPLAY=%s; start one there, "
+                        "or run it under %s\n",
+                getenv("DISPLAY"), VIRTUAL_DISPLAY);
+        return false;
+    }
+    int started = SDL_Init(SDL_INIT_VIDEO);
+    if (started < 0 && onX) {
+        // A server in the middle of a reset takes connections again a moment later.
+        usleep(VIDEO_RETRY_PAUSE_US);
+        started = SDL_Init(SDL_INIT_VIDEO);
+    }
+    hold.release();
+    if (started < 0) {
         fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         return false;
     }

@@ -35,6 +35,9 @@ public:
     DesktopPlatform() = default;
     ~DesktopPlatform() override;
 
+    // False, with one "no display" line on standard error, when no window can be had here:
+    // DISPLAY is not set and SDL_VIDEODRIVER names no video driver.
+    static bool checkDisplay();
     // SDL's video and the window; the reason on standard error when either fails.
     bool openScreen() override;
     void present(const uint16_t* frame) override;

@@ -1,7 +1,9 @@
-// Waits on the X connection of SDL's window; other video drivers offer nothing to wait on.
+// Waits on the X connection of SDL's window; other video drivers offer nothing to wait on, but
+// the other descriptor and the time limit still count.
 #include "platform/desktop/DisplayWait.h"
 
 #include <SDL.h>
+#include <poll.h>
 
 #include <cerrno>
 #include <csignal>
@@ -11,15 +13,14 @@
 #if defined(TREVANDEL_X11_WAIT) && defined(SDL_VIDEO_DRIVER_X11)
 #define DISPLAY_WAIT_X11 1
 #include <SDL_syswm.h>
-#include <poll.h>
 #endif
 
 namespace {
 
-#ifdef DISPLAY_WAIT_X11
 const long NS_PER_MS = 1000000;
 const int MS_PER_SECOND = 1000;
 
+#ifdef DISPLAY_WAIT_X11
 Display* x11Display()
 {
     SDL_SysWMinfo info;
@@ -28,13 +29,25 @@ Display* x11Display()
         return nullptr;
     return info.info.x11.display;
 }
+#endif
 
 bool sdlHasEvent()
 {
     SDL_Event peeked;
     return SDL_PeepEvents(&peeked, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0;
 }
+
+// XPending flushes, then moves what Xlib or its transport has already read into Xlib's queue:
+// such events are no longer on the socket, so waiting on it would not see them.
+bool displayHasEvent()
+{
+#ifdef DISPLAY_WAIT_X11
+    Display* display = x11Display();
+    return display && XPending(display) > 0;
+#else
+    return false;
 #endif
+}
 
 } // namespace
 
@@ -48,11 +61,10 @@ int DisplayWait::displayDescriptor()
 #endif
 }
 
-DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd)
+DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd, const sigset_t* sleepMask)
 {
-#ifdef DISPLAY_WAIT_X11
-    Display* display = x11Display();
-    if (!display)
+    const int displayFd = displayDescriptor();
+    if (displayFd < 0 && otherFd < 0 && timeoutMs < 0)
         return NO_DISPLAY;
 
     // SDL turns SIGINT and SIGTERM into a queued quit event. Held back until ppoll, one that
@@ -65,13 +77,16 @@ DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd)
     sigprocmask(SIG_BLOCK, &quitSignals, &previous);
 
     Result result = PENDING;
-    // XPending flushes, then moves what Xlib or its transport has already read into Xlib's queue:
-    // such events are no longer on the socket, so waiting on it would not see them.
-    if (!sdlHasEvent() && XPending(display) == 0) {
-        pollfd descriptors[2] = {{ConnectionNumber(display), POLLIN, 0}, {otherFd, POLLIN, 0}};
+    if (!sdlHasEvent() && !displayHasEvent()) {
+        pollfd descriptors[2];
+        nfds_t count = 0;
+        if (displayFd >= 0)
+            descriptors[count++] = {displayFd, POLLIN, 0};
+        if (otherFd >= 0)
+            descriptors[count++] = {otherFd, POLLIN, 0};
         timespec timeout = {timeoutMs / MS_PER_SECOND, (timeoutMs % MS_PER_SECOND) * NS_PER_MS};
-        int ready = ppoll(descriptors, otherFd < 0 ? 1 : 2, timeoutMs < 0 ? nullptr : &timeout,
-                          &previous);
+        int ready = ppoll(descriptors, count, timeoutMs < 0 ? nullptr : &timeout,
+                          sleepMask ? sleepMask : &previous);
         if (ready > 0)
             result = READY;
         else if (ready == 0)
@@ -81,9 +96,4 @@ DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd)
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     return result;
-#else
-    (void)timeoutMs;
-    (void)otherFd;
-    return NO_DISPLAY;
-#endif
 }
