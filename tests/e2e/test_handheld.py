@@ -252,6 +252,20 @@ class HandheldLauncher(unittest.TestCase):
                     self.assertEqual(self.cpufreq(sysfs, "scaling_setspeed"), "400000",
                                      "the speed found must be back")
 
+    def test_a_screen_it_cannot_use_is_named_with_what_it_found(self):
+        app = self.app()
+        for size, reason in (((160, 120, 16), "160x120, 16 bits per pixel: the menu needs at least 320x240"),
+                             ((320, 240, 24), "320x240, 24 bits per pixel: only 16 and 32 bits per pixel can be drawn")):
+            with self.subTest(size=size):
+                fmt = {"size": size, "line": size[0] * size[2] // 8, "fields": RGB565}
+                fb, text = self.framebuffer(fmt)
+                variables = {"TREVANDEL_FRAMEBUFFER": fb, "TREVANDEL_SCREEN_FORMAT": text,
+                             "TREVANDEL_INPUT_DEVICES": os.path.join(self.work, "none/")}
+                launcher = harness.Launcher(NoDisplay(variables), app)
+                self.launchers.append(launcher)
+                self.assertEqual(launcher.wait_exit(), 1, launcher.output_dump())
+                self.assertIn("trevandel: %s: %s" % (fb, reason), launcher.stderr_lines())
+
     def test_controls_battery_and_devices_that_come_and_go(self):
         skin = ("PAGE=0\nBACKGROUND=color,000000\nBUTTON=0\nTYPE=text,10,10,FFFFFF,FFFF00,%battery%\n"
                 "LEFT=exec,,left\nRIGHT=exec,,right\nUP=exec,,up\nDOWN=exec,,down\nACTION=exec,,action\n"
