@@ -60,8 +60,11 @@ class Device:
 
     def __init__(self, path):
         self.path = path
-        os.mkfifo(path)
-        self.fd = os.open(path, os.O_RDWR)
+        # Made aside and moved into place with its writer already there: a FIFO the launcher
+        # opens before anyone writes to it reads as a device that has gone.
+        os.mkfifo(path + ".new")
+        self.fd = os.open(path + ".new", os.O_RDWR)
+        os.rename(path + ".new", path)
 
     def send(self, *events):
         data = b"".join(struct.pack(Handheld.record, 0, 0, t, c, v) for t, c, v in events)
