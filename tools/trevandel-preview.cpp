@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/Launcher.h"
+#include "launcher/Version.h"
 #include "preview/Preview.h"
 #include "ToolArguments.h"
 
@@ -37,6 +38,9 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            Version::print("trevandel-preview");
             return 0;
         } else if (arg == "--skin" && i + 1 < argc) {
             options.skin = argv[++i];
