@@ -24,8 +24,13 @@ endforeach()
 configure_file(${CARD_DIR}/README.txt.in ${app}/README.txt @ONLY)
 file(COPY ${CARD_DIR}/trevandel.sh DESTINATION ${STAGE})
 
+# Files in name order, so the same tree always packs the same way.
+file(GLOB_RECURSE entries RELATIVE ${STAGE} LIST_DIRECTORIES false ${STAGE}/*)
+list(SORT entries)
+string(REPLACE ";" "\n" listing "${entries}")
+file(WRITE ${STAGE}.files "${listing}\n")
 file(REMOVE ${ZIP})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip trevandel.sh trevandel
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip --files-from=${STAGE}.files
                 WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE packed)
 if(NOT packed EQUAL 0)
   message(FATAL_ERROR "could not pack ${ZIP}")
