@@ -25,6 +25,4 @@ Three tools for skin authors come with it: trevandel-check reports what the
 launcher would drop or where a user gets stuck, trevandel-shot draws a page
 into a PNG file without a display, and trevandel-preview shows a skin and
 reloads it whenever one of its files is saved.")
-# Only what the package holds: the build's tests and helper programs have no install rules.
-set(CPACK_SOURCE_IGNORE_FILES "/build.*/;/\\\\.git/")
 include(CPack)

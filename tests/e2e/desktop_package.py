@@ -24,6 +24,7 @@ CORNERS = [(2, 2), (2, 236), (317, 236)]
 class Package:
     path = None
     version = None
+    build = None  # the release build the package was made from
 
 
 def tree(root):
@@ -110,6 +111,19 @@ class DesktopPackage(harness.LauncherTestCase):
                 ("skins/" + s, "usr/share/trevandel/skins/" + s) for s in harness.shipped_skins()]:
             self.assertEqual(os.readlink(os.path.join(folder, name)), os.path.join(self.root, target))
 
+    def test_make_install_lays_out_what_the_package_holds(self):
+        staged = tempfile.mkdtemp(prefix="trevandel-install-")
+        self.addCleanup(shutil.rmtree, staged, True)
+        subprocess.run(["cmake", "--install", Package.build, "--prefix", "/usr"],
+                       env=dict(os.environ, DESTDIR=staged), check=True, stdout=subprocess.DEVNULL)
+
+        def layout(root):
+            # Names, modes, kinds and link targets: the package's programs are stripped, the
+            # installed ones not.
+            return {path: (mode, what if what.startswith("-> ") or what == "folder" else "file")
+                    for path, (mode, what) in tree(root).items()}
+        self.assertEqual(layout(staged), layout(self.root))
+
     def test_every_program_prints_the_version_without_a_window_or_a_folder(self):
         built = os.path.dirname(harness.Options.launcher)
         runs = [(name, os.path.join(built, name)) for name in PROGRAMS]
@@ -155,7 +169,7 @@ def main():
         sys.stderr.write("want one trevandel_%s_*.deb in %s (make deb), found %s\n"
                          % (args.release, args.package_dir, found or "none"))
         sys.exit(1)
-    Package.path = found[0]
+    Package.path, Package.build = found[0], args.package_dir
     sys.argv = [sys.argv[0]] + rest
     harness.main()
 
