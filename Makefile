@@ -1,11 +1,12 @@
-# Front door over CMake: make run, make test, make test-arm, make bench, make fuzz.
+# Front door over CMake: make run, make test, make test-arm, make bench, make fuzz, and the
+# releases: make deb, make install, make dist-handheld.
 MAKEFLAGS += --no-print-directory
 BUILD := build
 SAN_BUILD := build-san
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 APP := $(abspath $(BUILD)/app/trevandel)
 
-.PHONY: all deps build run test test-arm bench fuzz screenshots clean
+.PHONY: all deps build run test test-arm deb install dist-handheld bench fuzz screenshots clean
 
 all: build
 
@@ -13,8 +14,19 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTREVANDEL_TESTS=OFF >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTREVANDEL_TESTS=OFF -DTREVANDEL_HARDEN=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# The Debian package of the release build: $(BUILD)/trevandel_VERSION_ARCH.deb.
+deb: build
+	@cd $(BUILD) && if ! cpack -G DEB > cpack.log 2>&1; then cat cpack.log; exit 1; fi
+	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/Package: \1/p' $(BUILD)/cpack.log
+
+# The package's layout below PREFIX (programs in PREFIX/libexec/trevandel/, the application
+# folder in PREFIX/share/trevandel/, the trevandel command in PREFIX/bin/), staged under DESTDIR.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 run: build
 ifeq ($(strip $(DISPLAY)),)
@@ -22,27 +34,40 @@ ifeq ($(strip $(DISPLAY)),)
 endif
 	$(APP)
 
-# The whole suite, unit and end-to-end, on a build with AddressSanitizer and UBSan.
-test: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTREVANDEL_SANITIZE=ON >/dev/null
+# The whole suite, unit and end-to-end, on a build with AddressSanitizer and UBSan; and the
+# package of the release build, unpacked and run.
+test: deps deb
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTREVANDEL_SANITIZE=ON \
+	  -DTREVANDEL_PACKAGE_DIR=$(abspath $(BUILD)) >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# The unit tests built for 32-bit ARM (Debian armel) and run under qemu, and the ARM launcher
-# checked under qemu against the host build's.
+# The unit tests built for 32-bit ARM (Debian armel) and run under qemu, the ARM launcher
+# checked under qemu against the host build's, and the handheld's zip unpacked and run.
 ARM_BUILD := build-arm
 ARM_SYSROOT := $(abspath $(ARM_BUILD))/sysroot
 
-test-arm: build
+define configure_arm
 	@scripts/install-deps --arm
 	@scripts/arm-sysroot $(ARM_SYSROOT)
 	@cmake -S . -B $(ARM_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/armel-toolchain.cmake) \
 	  -DTREVANDEL_ARM_SYSROOT=$(ARM_SYSROOT) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTREVANDEL_REFERENCE_LAUNCHER=$(APP) >/dev/null
+endef
+
+test-arm: build
+	$(configure_arm)
 	@cmake --build $(ARM_BUILD) -j $(JOBS)
+	@cmake --build $(ARM_BUILD) --target dist-handheld
 	cd $(ARM_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The zip for a handheld's memory card: $(ARM_BUILD)/trevandel-handheld-VERSION.zip.
+dist-handheld: deps
+	$(configure_arm)
+	@cmake --build $(ARM_BUILD) -j $(JOBS) --target dist-handheld
+	@ls $(ARM_BUILD)/trevandel-handheld-*.zip | sed 's/^/Zip: /'
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(ARM_BUILD)

@@ -14,6 +14,7 @@
 
 #include "check/SkinChecker.h"
 #include "launcher/QuietOutput.h"
+#include "launcher/Version.h"
 #include "ToolArguments.h"
 
 namespace {
@@ -125,6 +126,10 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            Version::print("trevandel-check");
             return 0;
         }
         if (arg == "--skin" && i + 1 < argc && argv[i + 1][0] != '\0' && skin.empty()) {

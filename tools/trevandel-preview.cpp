@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/Launcher.h"
+#include "launcher/Version.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "preview/Preview.h"
 #include "preview/QuitSignals.h"
@@ -39,6 +40,9 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            Version::print("trevandel-preview");
             return 0;
         } else if (arg == "--skin" && i + 1 < argc) {
             options.skin = argv[++i];

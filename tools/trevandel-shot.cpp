@@ -17,6 +17,7 @@
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
 #include "launcher/ScratchConfig.h"
+#include "launcher/Version.h"
 #include "platform/Video.h"
 #include "skin/Page.h"
 #include "ToolArguments.h"
@@ -360,6 +361,9 @@ int main(int argc, char** argv)
             selectEach = true;
         } else if (arg == "--help" || arg == "-h") {
             usage();
+            return 0;
+        } else if (arg == "--version") {
+            Version::print("trevandel-shot");
             return 0;
         } else {
             ButtonMask mask;

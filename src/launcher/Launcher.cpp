@@ -13,6 +13,7 @@
 #include "launcher/Globals.h"
 #include "launcher/QuietOutput.h"
 #include "launcher/SkinReader.h"
+#include "launcher/Version.h"
 #include "launcher/runProgram.h"
 #include "platform/Input.h"
 #include "platform/Platform.h"
@@ -20,8 +21,6 @@
 #include "skin/Page.h"
 
 namespace {
-
-const char* const VERSION = "Trevandel 0.4";
 
 const int DEFAULT_FIRST_DELAY = 250;
 const int DEFAULT_REPEAT_INTERVAL = 33;
@@ -190,7 +189,7 @@ WString Launcher::loadConfiguration()
     if (!gConfig.isLoaded())
         printf("Could not load config in %s\n", configPath.printable());
     gConfig.setString("basedir", m_baseDirectory);
-    gConfig.setString("version", WString(VERSION));
+    gConfig.setString("version", WString(Version::text()));
 
     WString skinName = gConfig.lookup("SKIN", DEFAULT_SKIN);
     WString skinDirectory = m_baseDirectory + "skins/" + skinName + "/";

@@ -120,7 +120,8 @@ XRGB = ((16, 8), (8, 8), (0, 8))
 XBGR = ((0, 8), (8, 8), (16, 8))
 
 
-class HandheldLauncher(unittest.TestCase):
+class HandheldRig(unittest.TestCase):
+    """The stand-in devices and the launcher on them, for the tests here and for the card's."""
 
     def setUp(self):
         self.work = os.path.realpath(tempfile.mkdtemp(prefix="trevandel-handheld-"))
@@ -178,12 +179,12 @@ class HandheldLauncher(unittest.TestCase):
             app = harness.AppDir(harness.Options.launcher, harness.Options.data, cfg, {"hh": skin})
         return app
 
-    def start(self, app, fb, fmt_text, inputs=(), sysfs=None, extra=None):
+    def start(self, app, fb, fmt_text, inputs=(), sysfs=None, extra=None, argv=None):
         variables = {"TREVANDEL_FRAMEBUFFER": fb, "TREVANDEL_SCREEN_FORMAT": fmt_text,
                      "TREVANDEL_INPUT_DEVICES": ",".join(inputs) or os.path.join(self.work, "none/"),
                      "TREVANDEL_SYSFS": sysfs or os.path.join(self.work, "nosys")}
         variables.update(extra or {})
-        launcher = harness.Launcher(NoDisplay(variables), app)
+        launcher = harness.Launcher(NoDisplay(variables), app, argv=argv)
         self.launchers.append(launcher)
         launcher.wait_ready()
         return launcher
@@ -218,7 +219,8 @@ class HandheldLauncher(unittest.TestCase):
         self.assertEqual(launcher.wait_exit(), 0, launcher.output_dump())
         self.assertIn("Quit issued", launcher.lines())
 
-    # -- the runs -------------------------------------------------------------
+
+class HandheldLauncher(HandheldRig):
 
     def test_every_format_shows_the_shots_frame(self):
         """16 and 32 bits, 320x240, 640x480, an odd size with padded rows, 180 degrees, two pages;
