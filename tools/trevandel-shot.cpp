@@ -16,6 +16,7 @@
 #include "platform/ButtonMask.h"
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 #include "launcher/ScratchConfig.h"
 #include "platform/Video.h"
 #include "skin/Page.h"
@@ -200,7 +201,7 @@ void drawTile(Launcher& launcher, const Tile& tile)
         launcher.page(tile.page).handleInput(select, nav);
     }
     std::fill(Video::screen, Video::screen + Video::WIDTH * Video::HEIGHT, uint16_t(0));
-    gBattery.reset();
+    ProcessState::reset(ProcessState::BATTERY);
     launcher.handleMask(0);
 }
 

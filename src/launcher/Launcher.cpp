@@ -11,6 +11,7 @@
 
 #include "config/saveConfigChange.h"
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "launcher/QuietOutput.h"
 #include "launcher/SkinReader.h"
 #include "launcher/runProgram.h"
@@ -219,12 +220,7 @@ void Launcher::reload()
     delete[] m_pages;
     m_pages = new Page[PAGE_COUNT];
     m_currentPage = 0;
-    gImageCache.clear();
-    gFont.clear();
-    gConfig.clear();
-    gBattery.reset();
-    gCpuClock = CpuClock();
-    Input::reset();
+    ProcessState::reset();
     loadConfigurationAndSkin();
 }
 

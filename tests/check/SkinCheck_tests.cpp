@@ -10,6 +10,7 @@
 #include "check/SkinChecker.h"
 #include "check/SkinDiagnostics.h"
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "support/PngWriter.h"
 #include "support/ShippedApp.h"
 
@@ -307,8 +308,8 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
 
 class SkinCheckTest : public testing::Test {
 protected:
-    void SetUp() override { gConfig.clear(); }
-    void TearDown() override { gConfig.clear(); }
+    void SetUp() override { ProcessState::reset(); }
+    void TearDown() override { ProcessState::reset(); }
 };
 
 TEST_F(SkinCheckTest, ReportsEachPlantedMistakeOnceWithItsLine)

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "launcher/QuietOutput.h"
 
 namespace {
@@ -43,7 +44,7 @@ public:
     }
     ~StoreSnapshot()
     {
-        gConfig.clear();
+        ProcessState::reset(ProcessState::CONFIG);
         for (const auto& entry : m_entries)
             gConfig.set(entry.first.printable(), entry.second);
     }
