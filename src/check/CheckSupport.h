@@ -14,9 +14,6 @@
 
 namespace check {
 
-// The battery counter wraps at 1000, so three digits are the widest a text can get.
-const char* const WIDEST_BATTERY = "999";
-
 // The folder the launcher runs programs in, and so resolves relative paths below.
 const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
 
@@ -74,7 +71,8 @@ inline bool isListSlot(Launcher& launcher, int pageIndex, int slot)
 {
     Button* button = launcher.page(pageIndex).button(slot);
     // Only these become lists when the page is first drawn.
-    return button && button->type() == "selector" && button->typeArgs().count() >= 4;
+    const ButtonType* type = button ? button->drawnKind() : nullptr;
+    return type && type->drawing == ButtonType::LIST;
 }
 
 // A value after a comma keeps its blanks, so " .ogg" is an ending no name has.

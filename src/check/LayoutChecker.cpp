@@ -15,25 +15,43 @@ using namespace check;
 
 namespace {
 
-// The stick's four directions, as their statements are named, in NAVIGATION's order.
-const int DIRECTION_COUNT = 4;
-const char* const DIRECTIONS[DIRECTION_COUNT] = {"LEFT", "RIGHT", "UP", "DOWN"};
+// The stick's four directions, as messages name them, in NAVIGATION's order (Button::ON_LEFT
+// to Button::ON_DOWN).
+const int DIRECTION_COUNT = Button::SELECT_TARGETS;
 const char* const DIRECTION_NAMES[DIRECTION_COUNT] = {"left", "right", "up", "down"};
 const char* const TOWARDS[DIRECTION_COUNT] = {"to its left", "to its right", "above it",
                                               "below it"};
 
+bool isList(const Button& button)
+{
+    const ButtonType* type = button.kind();
+    return type && type->drawing == ButtonType::LIST;
+}
+
+bool drawsAs(const Button& button, ButtonType::Drawing drawing)
+{
+    const ButtonType* type = button.drawnKind();
+    return type && type->drawing == drawing;
+}
+
 bool doesSomething(Button& button)
 {
-    return button.type() == "selector" || button.onAction().count() > 0 ||
-           button.onLeft().count() > 0 || button.onRight().count() > 0 ||
-           button.onUp().count() > 0 || button.onDown().count() > 0;
+    if (isList(button))
+        return true;
+    for (int which = 0; which < Button::ACTION_COUNT; which++) {
+        if (button.action(which).count() > 0)
+            return true;
+    }
+    return false;
 }
 
 // The words of the stick's directions, then those of B.
 std::vector<const WString::Array*> actionsOf(Button& button)
 {
-    return {&button.onLeft(), &button.onRight(), &button.onUp(), &button.onDown(),
-            &button.onAction()};
+    std::vector<const WString::Array*> actions;
+    for (int which = 0; which < Button::ACTION_COUNT; which++)
+        actions.push_back(&button.action(which));
+    return actions;
 }
 
 // The slot a select action moves to; -1 for any other words, and for an empty slot number,
@@ -76,15 +94,6 @@ bool leadsTo(const WString::Array& words, int pageIndex)
     return words.count() == 2 && words.at(0) == "page" && toInt(words.at(1)) == pageIndex;
 }
 
-Area clipped(Area area)
-{
-    area.left = std::max(area.left, 0);
-    area.top = std::max(area.top, 0);
-    area.right = std::min(area.right, int(Video::WIDTH));
-    area.bottom = std::min(area.bottom, int(Video::HEIGHT));
-    return area;
-}
-
 Area intersection(const Area& a, const Area& b)
 {
     return Area{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -118,7 +127,7 @@ int distanceTowards(int direction, const Area& area, const Area& other)
 // How a message names a button by its type.
 const char* kindOf(Button& button)
 {
-    return button.type() == "selector" ? "list" : button.type().printable();
+    return isList(button) ? "list" : button.type().printable();
 }
 
 } // namespace
@@ -241,7 +250,7 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
             }
             SkinDiagnostics::Location location, navigation;
             if (nearest < 0 || !m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot,
-                                                            DIRECTIONS[direction], location))
+                                                            Button::actionKey(direction), location))
                 continue;
             const bool fromNavigation =
                 m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "NAVIGATION", navigation) &&
@@ -259,7 +268,7 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
                                        "%s=select,%d selects the button's own slot, so %s does "
                                        "nothing (a dead key), though slot %d lies %s; select %d, "
                                        "or the slot you meant",
-                                       DIRECTIONS[direction], slot, DIRECTION_NAMES[direction],
+                                       Button::actionKey(direction), slot, DIRECTION_NAMES[direction],
                                        nearest, TOWARDS[direction], nearest);
         }
     }
@@ -341,7 +350,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
 {
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
         Button* text = page.button(slot);
-        if (!text || text->type() != "text")
+        if (!text || !drawsAs(*text, ButtonType::TEXT))
             continue;
         const Area mine = drawnArea(*text);
         SkinDiagnostics::Location location, theirs;
@@ -350,7 +359,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
             continue;
         const WString::Array& args = text->typeArgs();
         const int x = toInt(args.at(0)), y = toInt(args.at(1));
-        const WString shown = args.at(4).replace("%battery%", WIDEST_BATTERY);
+        const WString shown = ButtonType::textAtWidest(args);
         const int width = gFont.textWidth(shown.printable());
         for (int other = 0; other < Page::SLOT_COUNT; other++) {
             Button* button = other == slot ? nullptr : page.button(other);
@@ -360,7 +369,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
             const Area overlap = intersection(mine, area);
             if (area.isEmpty() || overlap.isEmpty())
                 continue;
-            const bool otherText = button->type() == "text";
+            const bool otherText = drawsAs(*button, ButtonType::TEXT);
             // Two texts are told once, at the one drawn last; a text wholly on a panel is its
             // caption, and a panel wholly on a text a mark of it.
             if (otherText ? other > slot : contains(area, mine) || contains(mine, area))
@@ -405,57 +414,41 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
 
 Area LayoutChecker::drawnArea(Button& button)
 {
-    const WString::Array& args = button.typeArgs();
-    Area none{0, 0, 0, 0};
-    if (button.type() == "text" && args.count() >= 5) {
-        const WString text = args.at(4).replace("%battery%", WIDEST_BATTERY);
-        const int x = toInt(args.at(0)), y = toInt(args.at(1));
-        return clipped(Area{x, y, x + gFont.textWidth(text.printable()), y + gFont.lineHeight()});
-    }
-    if (button.type() != "image" || args.count() < 3)
-        return none;
-    const int x = toInt(args.at(0)), y = toInt(args.at(1));
-    Area area = none;
-    for (int i = 2; i < args.count() && i < 4; i++) {
-        int width = 0, height = 0;
-        if (!m_images.size(args.at(i), true, width, height))
-            continue;
-        if (area.isEmpty())
-            area = Area{x, y, x + width, y + height};
-        area.right = std::max(area.right, x + width);
-        area.bottom = std::max(area.bottom, y + height);
-    }
-    return clipped(area);
+    if (!drawsAs(button, ButtonType::PICTURE) && !drawsAs(button, ButtonType::TEXT))
+        return Area{0, 0, 0, 0};
+    return area(button);
 }
 
 Area LayoutChecker::area(Button& button)
 {
+    const ButtonType* type = button.drawnKind();
+    if (!type)
+        return Area{0, 0, 0, 0};
     const WString::Array& args = button.typeArgs();
-    if (button.type() == "rect" && args.count() >= 5) {
-        const int left = toInt(args.at(0)), top = toInt(args.at(1));
-        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
-        // Edges included; a rectangle that leaves the screen is not drawn at all.
-        if (left < 0 || top < 0 || right >= Video::WIDTH || bottom >= Video::HEIGHT)
-            return Area{0, 0, 0, 0};
-        return Area{left, top, right + 1, bottom + 1};
+    if (type->firstPicture < 0)
+        return type->painted(args, 0, 0);
+    // Either picture may show, both from the same corner: the area of the two together.
+    int widest = 0, tallest = 0;
+    for (int i = type->firstPicture; i < args.count() && i < type->maxValues; i++) {
+        int width = 0, height = 0;
+        if (!m_images.size(args.at(i), true, width, height))
+            continue;
+        widest = std::max(widest, width);
+        tallest = std::max(tallest, height);
     }
-    const int lineHeight = gFont.lineHeight();
-    if (button.type() == "selector" && args.count() >= 4 && lineHeight > 0) {
-        const int left = toInt(args.at(0)), top = toInt(args.at(1));
-        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
-        const int rows = bottom > top ? (bottom - top) / lineHeight : 0;
-        return clipped(Area{left, top, right + 1, top + rows * lineHeight});
-    }
-    return drawnArea(button);
+    if (widest == 0 || tallest == 0)
+        return Area{0, 0, 0, 0};
+    return type->painted(args, widest, tallest);
 }
 
 bool LayoutChecker::hides(Button& button, const Area& area)
 {
+    const ButtonType* type = button.drawnKind();
     const WString::Array& args = button.typeArgs();
-    if (button.type() != "image" || args.count() < 3)
+    if (!type || type->firstPicture < 0 || args.count() <= type->firstPicture)
         return false;
     const int x = toInt(args.at(0)), y = toInt(args.at(1));
-    for (int i = 2; i < args.count() && i < 4; i++) {
+    for (int i = type->firstPicture; i < args.count() && i < type->maxValues; i++) {
         if (!m_images.covers(args.at(i), x, y, area))
             return false;
     }
@@ -464,7 +457,7 @@ bool LayoutChecker::hides(Button& button, const Area& area)
 
 bool LayoutChecker::paintsOver(Button& button, const Area& area)
 {
-    if (button.type() == "rect")
+    if (drawsAs(button, ButtonType::FILL))
         return contains(this->area(button), area);
     return hides(button, area);
 }

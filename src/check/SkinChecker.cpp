@@ -160,11 +160,8 @@ void SkinChecker::checkReachability(Launcher& launcher)
             Button* button = page.button(slot);
             if (!button)
                 continue;
-            follow(button->onLeft());
-            follow(button->onRight());
-            follow(button->onUp());
-            follow(button->onDown());
-            follow(button->onAction());
+            for (int which = 0; which < Button::ACTION_COUNT; which++)
+                follow(button->action(which));
         }
     }
     for (int p = 0; p < Launcher::PAGE_COUNT; p++) {

@@ -211,11 +211,8 @@ uint64_t Page::selectableSlots() const
     follow(m_returnAction);
     while (pendingCount > 0) {
         const Button* from = m_buttons[pending[--pendingCount]];
-        follow(from->onLeft());
-        follow(from->onRight());
-        follow(from->onUp());
-        follow(from->onDown());
-        follow(from->onAction());
+        for (int which = 0; which < Button::ACTION_COUNT; which++)
+            follow(from->action(which));
     }
     return reached;
 }
