@@ -2,13 +2,10 @@
 #include "gfx/PngReader.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "config/InputFile.h"
@@ -83,18 +80,6 @@ void onPngError(png_structp png, png_const_charp message)
     longjmp(png_jmpbuf(png), 1);
 }
 
-// Only asked when a checker listens, so the launcher's failure path stays as it was.
-std::string whyNotOpened(const char* path)
-{
-    struct stat info;
-    if (stat(path, &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? "does not exist"
-                                                   : std::string("cannot be read: ") + strerror(errno);
-    if (!S_ISREG(info.st_mode))
-        return "is not a regular file";
-    return "cannot be read: permission denied or a read error";
-}
-
 // Every libpng call that may fail happens in here, below runDecoder's setjmp.
 // Returns false for images refused before anything is allocated for them.
 bool decode(Decoder& d)
@@ -116,10 +101,13 @@ bool decode(Decoder& d)
     // Checked in 64 bits so that a forged header cannot wrap the product.
     if (width == 0 || height == 0 ||
         (unsigned long long)width * height > (unsigned long long)MAX_PNG_PIXELS) {
-        if (SkinObserver* observer = SkinObserver::observer())
-            observer->noteImageError("is too large (" + std::to_string(width) + "x" +
-                                        std::to_string(height) + " pixels; at most " +
-                                        std::to_string(MAX_PNG_PIXELS) + ")");
+        if (SkinObserver* observer = SkinObserver::observer()) {
+            SkinObserver::Fate refused(SkinObserver::Fate::IMAGE_TOO_LARGE);
+            refused.width = width;
+            refused.height = height;
+            refused.limit = MAX_PNG_PIXELS;
+            observer->note(refused);
+        }
         return false;
     }
 
@@ -196,7 +184,7 @@ bool readWith(Decoder& d, const char* path, unsigned char*& buffer, int& width, 
     d.file = openRegularFile(path);
     if (!d.file) {
         if (SkinObserver* observer = SkinObserver::observer())
-            observer->noteImageError(whyNotOpened(path));
+            observer->note(SkinObserver::Fate::inFile(SkinObserver::Fate::IMAGE_NOT_OPENED, path, 0));
         return false;
     }
 
@@ -206,7 +194,7 @@ bool readWith(Decoder& d, const char* path, unsigned char*& buffer, int& width, 
     if (fread(signature, 1, SIGNATURE_BYTES, d.file) != SIGNATURE_BYTES
         || png_sig_cmp(signature, 0, SIGNATURE_BYTES) != 0) {
         if (SkinObserver* observer = SkinObserver::observer())
-            observer->noteImageError("is not a PNG file");
+            observer->note(SkinObserver::Fate(SkinObserver::Fate::IMAGE_NOT_PNG));
         return false;
     }
 
@@ -218,8 +206,11 @@ bool readWith(Decoder& d, const char* path, unsigned char*& buffer, int& width, 
         return false;
     if (!runDecoder(d)) {
         SkinObserver* observer = SkinObserver::observer();
-        if (observer && !d.error.empty())
-            observer->noteImageError("libpng error: " + d.error);
+        if (observer && !d.error.empty()) {
+            SkinObserver::Fate stopped(SkinObserver::Fate::IMAGE_DECODER_ERROR);
+            stopped.text = d.error.c_str();
+            observer->note(stopped);
+        }
         return false;
     }
 

@@ -1,10 +1,8 @@
 // One page element: its statements, in one table, and its navigation actions; its type draws it.
 #include "skin/Button.h"
 
-#include <string>
 #include <utility>
 
-#include "config/SkinObserver.h"
 #include "skin/FileList.h"
 
 namespace {
@@ -68,51 +66,12 @@ Button::~Button() = default;
 
 int Button::parseStatement(const WString& key, const WString::Array& values)
 {
-    const int taken = takeStatement(key, values, nullptr);
-    if (SkinObserver* observer = SkinObserver::observer())
-        noteStatement(*observer, key, values, taken);
-    return taken;
+    return takeStatement(key, values, nullptr);
 }
 
 int Button::parseStatement(const WString& key, WString::Array&& values)
 {
-    // The observer reads the values after the statement is taken, so they keep theirs.
-    SkinObserver* observer = SkinObserver::observer();
-    const int taken = takeStatement(key, values, observer ? nullptr : &values);
-    if (observer)
-        noteStatement(*observer, key, values, taken);
-    return taken;
-}
-
-void Button::noteStatement(SkinObserver& observer, const WString& key,
-                           const WString::Array& values, int taken) const
-{
-    if (!taken) {
-        observer.report("unknown keyword \"%s\" in a button (page %d, slot %d)", key.printable(),
-                           observer.page(), observer.slot());
-        return;
-    }
-    const Statement& row = *statement(key);
-    if (row.effect == SETS_SELECT_TARGETS) {
-        const char* const NAVIGATION_NAMES[SELECT_TARGETS] = {"left", "right", "up", "down"};
-        // Tells a direction set here from one set by its own statement.
-        observer.noteField(row.key);
-        for (int i = 0; i < SELECT_TARGETS && i < values.count(); i++) {
-            observer.noteField(actionKey(i));
-            if (values.at(i).length() == 0)
-                observer.report("NAVIGATION value %d (%s) is empty and reads as slot 0: give "
-                                "a slot, or set the other directions alone with %s=select,N",
-                                i + 1, NAVIGATION_NAMES[i], actionKey(i == 0 ? ON_RIGHT : ON_LEFT));
-        }
-        if (values.count() > SELECT_TARGETS)
-            observer.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
-                               "not %d: the ones after the fourth are ignored",
-                               values.count());
-    } else if (row.effect == SETS_OPTION) {
-        observer.noteField(std::string(row.key) + " " + values.at(0).printable());
-    } else {
-        observer.noteField(row.key);
-    }
+    return takeStatement(key, values, &values);
 }
 
 int Button::takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom)

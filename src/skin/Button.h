@@ -8,7 +8,6 @@
 
 class DLImage;
 class FileList;
-class SkinObserver;
 
 class Button {
 public:
@@ -84,8 +83,6 @@ public:
 private:
     // takeFrom is null, or values itself when its texts may be handed over.
     int takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom);
-    void noteStatement(SkinObserver& observer, const WString& key,
-                       const WString::Array& values, int taken) const;
 
     WString m_type;
     WString::Array m_typeArgs;
