@@ -28,27 +28,22 @@ void setWords(WString::Array& target, const WString::Array& values, WString::Arr
         target = values;
 }
 
-} // namespace
+// The row of STATEMENTS whose key is key, or null, tried row by row. The rows are constants, so
+// each comparison is one with a known key, as if written out by hand: every statement of a skin
+// is looked up here.
+template <size_t... Row>
+const Button::Statement* rowOf(const WString& key, std::index_sequence<Row...>)
+{
+    const Button::Statement* found = nullptr;
+    (void)((key == Button::STATEMENTS[Row].key && (found = &Button::STATEMENTS[Row])) || ...);
+    return found;
+}
 
-const Button::Statement Button::STATEMENTS[] = {
-    {"TYPE", SETS_TYPE, -1, 1},
-    {"NAVIGATION", SETS_SELECT_TARGETS, -1, 0},
-    {"LEFT", SETS_ACTION, ON_LEFT, 0},
-    {"RIGHT", SETS_ACTION, ON_RIGHT, 0},
-    {"UP", SETS_ACTION, ON_UP, 0},
-    {"DOWN", SETS_ACTION, ON_DOWN, 0},
-    {"ACTION", SETS_ACTION, ON_ACTIVATE, 0},
-    {"OPTIONS", SETS_OPTION, -1, 1},
-};
-const int Button::STATEMENT_COUNT = sizeof(STATEMENTS) / sizeof(STATEMENTS[0]);
+} // namespace
 
 const Button::Statement* Button::statement(const WString& key)
 {
-    for (const Statement& row : STATEMENTS) {
-        if (key == row.key)
-            return &row;
-    }
-    return nullptr;
+    return rowOf(key, std::make_index_sequence<STATEMENT_COUNT>());
 }
 
 const char* Button::actionKey(int action)
@@ -77,10 +72,15 @@ int Button::parseStatement(const WString& key, WString::Array&& values)
 int Button::takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom)
 {
     const Statement* row = statement(key);
+    return row ? take(*row, values, takeFrom) : 0;
+}
+
+inline int Button::take(const Statement& row, const WString::Array& values, WString::Array* takeFrom)
+{
     const int count = values.count();
-    if (!row || count < row->minValues)
+    if (count < row.minValues)
         return 0;
-    switch (row->effect) {
+    switch (row.effect) {
     case SETS_TYPE:
         if (takeFrom)
             m_type = std::move(takeFrom->at(0));
@@ -99,7 +99,7 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
             setSelectAction(m_actions[i], values.at(i), takeFrom ? &takeFrom->at(i) : nullptr);
         break;
     case SETS_ACTION:
-        setWords(m_actions[row->action], values, takeFrom);
+        setWords(m_actions[row.action], values, takeFrom);
         break;
     case SETS_OPTION: {
         WString::Array rest(values);

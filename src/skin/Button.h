@@ -29,8 +29,17 @@ public:
         int minValues;
     };
     // Every statement a button takes; what the checker learns of one is read from here too.
-    static const Statement STATEMENTS[];
-    static const int STATEMENT_COUNT;
+    static constexpr Statement STATEMENTS[] = {
+        {"TYPE", SETS_TYPE, -1, 1},
+        {"NAVIGATION", SETS_SELECT_TARGETS, -1, 0},
+        {"LEFT", SETS_ACTION, ON_LEFT, 0},
+        {"RIGHT", SETS_ACTION, ON_RIGHT, 0},
+        {"UP", SETS_ACTION, ON_UP, 0},
+        {"DOWN", SETS_ACTION, ON_DOWN, 0},
+        {"ACTION", SETS_ACTION, ON_ACTIVATE, 0},
+        {"OPTIONS", SETS_OPTION, -1, 1},
+    };
+    static constexpr int STATEMENT_COUNT = sizeof(STATEMENTS) / sizeof(STATEMENTS[0]);
     // The row of key; null for a key no button takes.
     static const Statement* statement(const WString& key);
     // The key of the statement that sets action alone ("LEFT" for ON_LEFT).
@@ -83,6 +92,8 @@ public:
 private:
     // takeFrom is null, or values itself when its texts may be handed over.
     int takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom);
+    // What row does with values; 0 when it does not take them.
+    int take(const Statement& row, const WString::Array& values, WString::Array* takeFrom);
 
     WString m_type;
     WString::Array m_typeArgs;

@@ -112,16 +112,7 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
 {
     SkinObserver* observer = SkinObserver::observer();
     taken = 0;
-    if (key == "BACKGROUND") {
-        if (values.count() < 1)
-            return nullptr;
-        m_backgroundType = values.at(0);
-        m_backgroundArgs = dropFirst(values);
-        if (observer)
-            observer->note(Fate::ofStatement(Fate::PAGE_STATEMENT_TAKEN, key, values, -1));
-        taken = 1;
-        return nullptr;
-    }
+    // BUTTON first: it opens every slot, and BACKGROUND shares its first letter.
     if (key == "BUTTON") {
         if (values.count() < 1)
             return nullptr;
@@ -133,6 +124,16 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
         } else if (observer) {
             observer->note(Fate::written(Fate::BUTTON_OUT_OF_RANGE, values.at(0)));
         }
+        taken = 1;
+        return nullptr;
+    }
+    if (key == "BACKGROUND") {
+        if (values.count() < 1)
+            return nullptr;
+        m_backgroundType = values.at(0);
+        m_backgroundArgs = dropFirst(values);
+        if (observer)
+            observer->note(Fate::ofStatement(Fate::PAGE_STATEMENT_TAKEN, key, values, -1));
         taken = 1;
         return nullptr;
     }
