@@ -54,14 +54,17 @@ std::vector<const WString::Array*> actionsOf(Button& button)
     return actions;
 }
 
-// The slot a select action moves to; -1 for any other words, and for an empty slot number,
-// which is reported where it is read.
-int selectTarget(const WString::Array& words)
+// Whether slot is among the slots (Page::selectableSlots) the user can select.
+bool isIn(uint64_t slots, int slot)
 {
-    if (words.count() != 2 || words.at(0) != "select" || words.at(1).length() == 0)
-        return -1;
-    const int slot = toInt(words.at(1));
-    return slot >= 0 && slot < Page::SLOT_COUNT ? slot : -1;
+    return (slots >> slot) & 1;
+}
+
+// Whether words select slot itself; an empty slot number, which reads as slot 0, is reported
+// where it is read.
+bool selectsOwnSlot(const Page& page, const WString::Array& words, int slot)
+{
+    return words.count() == 2 && words.at(1).length() > 0 && page.selectTarget(words) == slot;
 }
 
 // Something to do once selected besides moving the selection: a list, or any other action.
@@ -142,7 +145,8 @@ void LayoutChecker::checkPage(int pageIndex)
 {
     Page& page = m_launcher.page(pageIndex);
     checkStartSlot(page, pageIndex);
-    const std::vector<bool> selectable = selectableSlots(page);
+    // The launcher's own rule: slot 0, and where select actions lead from there or from RETURN.
+    const uint64_t selectable = page.selectableSlots();
     checkUnselectable(page, pageIndex, selectable);
     checkDeadKeys(page, pageIndex, selectable);
     checkWayOut(page, pageIndex, selectable);
@@ -167,32 +171,10 @@ void LayoutChecker::checkStartSlot(Page& page, int pageIndex)
                                "the decoration to a higher slot");
 }
 
-std::vector<bool> LayoutChecker::selectableSlots(Page& page)
-{
-    std::vector<bool> selectable(Page::SLOT_COUNT, false);
-    // A page whose slot 0 is empty opens with nothing selected, and stays so.
-    if (!page.button(0))
-        return selectable;
-    std::vector<int> pending{0};
-    selectable[0] = true;
-    while (!pending.empty()) {
-        Button& button = *page.button(pending.back());
-        pending.pop_back();
-        for (const WString::Array* words : actionsOf(button)) {
-            const int target = selectTarget(*words);
-            if (target >= 0 && page.button(target) && !selectable[target]) {
-                selectable[target] = true;
-                pending.push_back(target);
-            }
-        }
-    }
-    return selectable;
-}
-
-void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkUnselectable(Page& page, int pageIndex, uint64_t selectable)
 {
     SkinDiagnostics::Location location;
-    if (!page.button(0)) {
+    if (!page.button(0) && selectable == 0) {
         for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
             if (!page.button(slot) || !hasOwnAction(m_launcher, pageIndex, slot))
                 continue;
@@ -207,10 +189,11 @@ void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vect
         return;
     }
     // A slot 0 that never moves is reported by itself, and holds every other button back.
-    if (!doesSomething(*page.button(0)))
+    if (page.button(0) && !doesSomething(*page.button(0)))
         return;
     for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
-        if (!page.button(slot) || selectable[slot] || !hasOwnAction(m_launcher, pageIndex, slot))
+        if (!page.button(slot) || isIn(selectable, slot) ||
+            !hasOwnAction(m_launcher, pageIndex, slot))
             continue;
         if (m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "BUTTON", location))
             m_diagnostics.reportAt(location.file, location.line,
@@ -223,10 +206,10 @@ void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vect
     }
 }
 
-void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, uint64_t selectable)
 {
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (!selectable[slot])
+        if (!isIn(selectable, slot))
             continue;
         Button& button = *page.button(slot);
         const Area mine = area(button);
@@ -234,12 +217,12 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
             continue;
         const std::vector<const WString::Array*> actions = actionsOf(button);
         for (int direction = 0; direction < DIRECTION_COUNT; direction++) {
-            if (selectTarget(*actions[direction]) != slot)
+            if (!selectsOwnSlot(page, *actions[direction], slot))
                 continue;
             // At the page's edge a select of the own slot only holds a place in NAVIGATION.
             int nearest = -1, nearestDistance = INT_MAX;
             for (int other = 0; other < Page::SLOT_COUNT; other++) {
-                if (other == slot || !selectable[other])
+                if (other == slot || !isIn(selectable, other))
                     continue;
                 const Area theirs = area(*page.button(other));
                 const int distance = distanceTowards(direction, mine, theirs);
@@ -274,7 +257,7 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
     }
 }
 
-void LayoutChecker::checkWayOut(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkWayOut(Page& page, int pageIndex, uint64_t selectable)
 {
     const int start = m_launcher.currentPage();
     // An empty start page is reported as such: no page of the skin is ever shown then.
@@ -282,7 +265,7 @@ void LayoutChecker::checkWayOut(Page& page, int pageIndex, const std::vector<boo
         leaves(page.returnAction(), pageIndex))
         return;
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (!selectable[slot])
+        if (!isIn(selectable, slot))
             continue;
         for (const WString::Array* words : actionsOf(*page.button(slot))) {
             if (leaves(*words, pageIndex))

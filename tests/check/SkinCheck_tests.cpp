@@ -499,6 +499,24 @@ TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
               joinLines(check(app.path())));
 }
 
+TEST_F(SkinCheckTest, ASlotThatBackSelectsCanBeSelected)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=s\n");
+    // The stick cannot reach slot 3, but Back runs RETURN, which selects it.
+    app.write("skins/s/Trevandel.skin",
+              "PAGE=0\n"
+              "RETURN=select,3\n"
+              "BUTTON=0\n"
+              "TYPE=rect,0,0,10,10,FFFFFF\n"
+              "ACTION=quit\n"
+              "BUTTON=3\n"
+              "TYPE=rect,20,0,30,10,FFFFFF\n"
+              "ACTION=quit\n");
+    EXPECT_EQ("", joinLines(check(app.path())));
+}
+
 TEST_F(SkinCheckTest, EveryDroppedStatementSaysWhichLineDroppedIt)
 {
     StagedApp app;
