@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "check/SkinDiagnostics.h"
 #include "launcher/Launcher.h"
@@ -73,6 +74,15 @@ inline bool isListSlot(Launcher& launcher, int pageIndex, int slot)
     // Only these become lists when the page is first drawn.
     const ButtonType* type = button ? button->drawnKind() : nullptr;
     return type && type->drawing == ButtonType::LIST;
+}
+
+// Names as a message offers them: "a, b or c".
+inline std::string choices(const std::vector<std::string>& names)
+{
+    std::string listed;
+    for (size_t i = 0; i < names.size(); i++)
+        listed += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return listed;
 }
 
 // A value after a comma keeps its blanks, so " .ogg" is an ending no name has.

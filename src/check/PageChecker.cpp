@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "check/ActionChecker.h"
 #include "check/CheckSupport.h"
@@ -143,14 +144,12 @@ const TypeWording* wordingOf(const ButtonType& type)
     return nullptr;
 }
 
-// The type names as a message lists them: "image, text, rect or selector".
 std::string typeNames()
 {
-    std::string names;
+    std::vector<std::string> names;
     for (int i = 0; i < ButtonType::COUNT; i++)
-        names += std::string(i == 0 ? "" : i + 1 == ButtonType::COUNT ? " or " : ", ") +
-                 ButtonType::TYPES[i].name;
-    return names;
+        names.push_back(ButtonType::TYPES[i].name);
+    return choices(names);
 }
 
 } // namespace

@@ -67,7 +67,7 @@ void CheckReport::update(FILE* out)
     std::vector<SkinChecker::Problem> problems;
     {
         StoreSnapshot snapshot;
-        QuietOutput quiet(true);
+        QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
         SkinChecker checker(m_appDirectory);
         checker.setConfigFile(m_configFile);
         problems = checker.run();
