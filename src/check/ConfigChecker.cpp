@@ -103,19 +103,19 @@ void ConfigChecker::checkKeyboardRate(const char*, const Statement& statement)
                                "KEYBOARD_RATE takes 1 or 2 values (delay in ms, repeats per "
                                "second), not %d: the ones after the second are ignored",
                                rate.count());
-    const int delay = toInt(rate.at(0));
-    if (!isNumber(rate.at(0)) || delay < 0 || delay > MAX_FIRST_DELAY)
-        m_diagnostics.reportAt(CONFIG_FILE, statement.line,
-                               "KEYBOARD_RATE delay \"%s\" is not a number in 0..9999: the "
-                               "default is used",
-                               rate.at(0).printable());
-    if (rate.count() >= 2) {
-        const int perSecond = toInt(rate.at(1));
-        if (!isNumber(rate.at(1)) || perSecond < 1 || perSecond > MAX_REPEATS_PER_SECOND)
+    const struct {
+        const char* name;
+        int min;
+        int max;
+    } parts[] = {{"delay", 0, MAX_FIRST_DELAY}, {"repeats per second", 1, MAX_REPEATS_PER_SECOND}};
+    for (int i = 0; i < 2 && i < rate.count(); i++) {
+        const int value = toInt(rate.at(i));
+        if (!isNumber(rate.at(i)) || value < parts[i].min || value > parts[i].max)
             m_diagnostics.reportAt(CONFIG_FILE, statement.line,
-                                   "KEYBOARD_RATE repeats per second \"%s\" is not a number "
-                                   "in 1..999: the default is used",
-                                   rate.at(1).printable());
+                                   "KEYBOARD_RATE %s \"%s\" is not a number in %d..%d: the "
+                                   "default is used",
+                                   parts[i].name, rate.at(i).printable(), parts[i].min,
+                                   parts[i].max);
     }
 }
 

@@ -107,11 +107,11 @@ void SkinDiagnostics::note(const Fate& fate)
         setPage(fate.index);
         break;
     case Fate::DROPPED_BEFORE_PAGE:
-        reportDrop("%s is dropped: %s", fate.key->printable(), dropReason(-1).c_str());
+        reportDrop(std::string(fate.key->printable()) + " is dropped: " + dropReason(-1));
         break;
     case Fate::STARTUP_KEYWORD_DROPPED:
-        reportDrop("%s", startUpKeywordMisfit(*fate.key, fate.values->count(),
-                                              "is dropped: " + dropReason(-1)).c_str());
+        reportDrop(startUpKeywordMisfit(*fate.key, fate.values->count(),
+                                        "is dropped: " + dropReason(-1)));
         break;
     case Fate::PAGE_STATEMENT_TAKEN:
         noteField(fate.key->printable());
@@ -128,7 +128,7 @@ void SkinDiagnostics::note(const Fate& fate)
         noteDropCause(m_page, std::string("BUTTON=") + fate.text, slots);
         break;
     case Fate::DROPPED_BEFORE_BUTTON:
-        reportDrop("%s is dropped: %s", fate.key->printable(), dropReason(m_page).c_str());
+        reportDrop(std::string(fate.key->printable()) + " is dropped: " + dropReason(m_page));
         break;
     case Fate::BUTTON_STATEMENT_TAKEN:
         setSlot(fate.index);
@@ -301,14 +301,9 @@ void SkinDiagnostics::report(const char* format, ...)
     keepStatementProblem(buffer, false);
 }
 
-void SkinDiagnostics::reportDrop(const char* format, ...)
+void SkinDiagnostics::reportDrop(const std::string& message)
 {
-    char buffer[1024];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(buffer, sizeof(buffer), format, args);
-    va_end(args);
-    keepStatementProblem(buffer, true);
+    keepStatementProblem(message, true);
 }
 
 void SkinDiagnostics::noteDropCause(int scope, const std::string& statement,

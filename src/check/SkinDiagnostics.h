@@ -58,7 +58,7 @@ public:
 private:
     // A dropped statement: this line replaces whatever else the statement was reported for,
     // since nothing of it reaches a page.
-    void reportDrop(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void reportDrop(const std::string& message);
     void keepStatementProblem(const std::string& message, bool dropped);
     // The fields a button statement sets, and what its values do that the skin may not mean.
     void noteButtonStatement(const WString& key, const WString::Array& values);
