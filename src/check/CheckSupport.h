@@ -15,6 +15,10 @@
 
 namespace check {
 
+// The stick's directions as messages name them, in NAVIGATION's order (Button::ON_LEFT to
+// Button::ON_DOWN).
+const char* const DIRECTION_NAMES[Button::SELECT_TARGETS] = {"left", "right", "up", "down"};
+
 // The folder the launcher runs programs in, and so resolves relative paths below.
 const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
 

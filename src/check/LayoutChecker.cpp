@@ -15,10 +15,8 @@ using namespace check;
 
 namespace {
 
-// The stick's four directions, as messages name them, in NAVIGATION's order (Button::ON_LEFT
-// to Button::ON_DOWN).
+// The stick's four directions, in DIRECTION_NAMES's order, and where each one leads.
 const int DIRECTION_COUNT = Button::SELECT_TARGETS;
-const char* const DIRECTION_NAMES[DIRECTION_COUNT] = {"left", "right", "up", "down"};
 const char* const TOWARDS[DIRECTION_COUNT] = {"to its left", "to its right", "above it",
                                               "below it"};
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/CheckSupport.h"
 #include "config/Config.h"
 #include "config/InputFile.h"
 #include "launcher/Launcher.h"
@@ -179,7 +180,6 @@ void SkinDiagnostics::noteButtonStatement(const WString& key, const WString::Arr
     const Button::Statement& statement = *Button::statement(key);
     switch (statement.effect) {
     case Button::SETS_SELECT_TARGETS: {
-        const char* const TARGET_NAMES[Button::SELECT_TARGETS] = {"left", "right", "up", "down"};
         // Tells a direction set here from one set by its own statement.
         noteField(statement.key);
         for (int i = 0; i < Button::SELECT_TARGETS && i < values.count(); i++) {
@@ -187,7 +187,7 @@ void SkinDiagnostics::noteButtonStatement(const WString& key, const WString::Arr
             if (values.at(i).length() == 0)
                 report("%s value %d (%s) is empty and reads as slot 0: give a slot, or set the "
                        "other directions alone with %s=select,N",
-                       statement.key, i + 1, TARGET_NAMES[i],
+                       statement.key, i + 1, check::DIRECTION_NAMES[i],
                        Button::actionKey(i == Button::ON_LEFT ? Button::ON_RIGHT : Button::ON_LEFT));
         }
         if (values.count() > Button::SELECT_TARGETS)
@@ -199,8 +199,7 @@ void SkinDiagnostics::noteButtonStatement(const WString& key, const WString::Arr
     case Button::SETS_OPTION:
         noteField(std::string(statement.key) + " " + values.at(0).printable());
         break;
-    case Button::SETS_TYPE:
-    case Button::SETS_ACTION:
+    default:
         noteField(statement.key);
         break;
     }
