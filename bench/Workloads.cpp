@@ -22,6 +22,7 @@
 #include "BenchSupport.h"
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 #include "platform/Video.h"
 #include "skin/Button.h"
 #include "skin/FileList.h"
@@ -117,7 +118,7 @@ const std::string& skinOfScale(int scale)
 
 void setStartupVariables()
 {
-    gConfig.clear();
+    ProcessState::reset(ProcessState::CONFIG);
     gConfig.setString("basedir", WString("/tmp/base/"));
     gConfig.setString("version", WString("Trevandel 0.4"));
     gConfig.setString("skindir", WString("/tmp/base/skins/big/"));
@@ -128,8 +129,8 @@ void setStartupVariables()
 unsigned startOnce(const std::string& programPath, bool keepLauncher)
 {
     benchsupport::KeepWorkingDirectory workingDirectory;
-    gImageCache.clear();
-    gConfig.clear();
+    // The font and the clock as the start before left them, as in the timed loop.
+    ProcessState::reset(ProcessState::IMAGES | ProcessState::CONFIG);
     std::vector<char> argv0(programPath.begin(), programPath.end());
     argv0.push_back('\0');
     char* argv[] = {argv0.data(), nullptr};

@@ -14,6 +14,12 @@ inline std::string programDirectoryOf(const char* path)
     return slash ? std::string(path, slash - path + 1) : std::string("./");
 }
 
+// A folder given with or without its "/", with it, so that names can be put after it.
+inline std::string withSlash(const std::string& path)
+{
+    return !path.empty() && path.back() == '/' ? path : path + "/";
+}
+
 // A whole word naming a page of the table; nothing else is a page number.
 inline bool parsePageNumber(const char* text, int& page)
 {

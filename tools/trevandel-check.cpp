@@ -1,7 +1,6 @@
 // Checks the configuration and skin of an application directory and prints each mistake as file:line.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,10 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "check/CheckSupport.h"
 #include "check/SkinChecker.h"
 #include "launcher/QuietOutput.h"
 #include "launcher/Version.h"
 #include "ToolArguments.h"
+
+using check::isDirectory;
+using check::isFile;
 
 namespace {
 
@@ -28,23 +31,6 @@ void usage(FILE* stream)
             "  --skin NAME checks skins/NAME/ with that configuration instead; --all checks every\n"
             "  folder below skins/, one report each. APPDIR defaults to this program's directory.\n"
             "  Exit status: 0 no problems, 1 problems found, 2 usage error.\n");
-}
-
-bool isFile(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool isDirectory(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string withSlash(const std::string& path)
-{
-    return !path.empty() && path.back() == '/' ? path : path + "/";
 }
 
 // A skin folder given where the application folder belongs: names the folder to give instead.

@@ -13,9 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "check/CheckSupport.h"
 #include "platform/ButtonMask.h"
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 #include "launcher/ScratchConfig.h"
 #include "launcher/Version.h"
 #include "platform/Video.h"
@@ -74,26 +76,20 @@ int badUsage(const char* format, const std::string& what)
     return 2;
 }
 
-bool isDirectory(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 bool exists(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0;
 }
 
-// While it lives the launcher's lines are held back: they are not the tool's. Only the
-// "Action is" lines of the keys pressed are passed on, so a config or exec key still shows
+// While one lives, holding, the launcher's lines are held back: they are not the tool's. Only
+// the "Action is" lines of the keys pressed are passed on, so a config or exec key still shows
 // what it would do.
-class QuietOutput {
+class ActionLinesOnly {
 public:
-    explicit QuietOutput(bool quiet) : m_saved(-1), m_held(nullptr)
+    explicit ActionLinesOnly(bool holding) : m_saved(-1), m_held(nullptr)
     {
-        if (!quiet)
+        if (!holding)
             return;
         m_held = tmpfile();
         if (!m_held)
@@ -102,7 +98,7 @@ public:
         m_saved = dup(STDOUT_FILENO);
         dup2(fileno(m_held), STDOUT_FILENO);
     }
-    ~QuietOutput()
+    ~ActionLinesOnly()
     {
         if (m_saved < 0)
             return;
@@ -118,8 +114,8 @@ public:
         fclose(m_held);
         fflush(stdout);
     }
-    QuietOutput(const QuietOutput&) = delete;
-    QuietOutput& operator=(const QuietOutput&) = delete;
+    ActionLinesOnly(const ActionLinesOnly&) = delete;
+    ActionLinesOnly& operator=(const ActionLinesOnly&) = delete;
 
 private:
     static constexpr const char* ACTION_LINE = "Action is ";
@@ -176,12 +172,6 @@ bool writePng(const char* path, int width, int height, int scale,
     return fclose(file) == 0;
 }
 
-std::string directoryOf(const char* path)
-{
-    const char* slash = strrchr(path, '/');
-    return slash ? std::string(path, slash - path) : std::string(".");
-}
-
 // What one tile shows: a page, and the slot selected on it (-1: as the page has it).
 struct Tile {
     int page;
@@ -201,7 +191,7 @@ void drawTile(Launcher& launcher, const Tile& tile)
         launcher.page(tile.page).handleInput(select, nav);
     }
     std::fill(Video::screen, Video::screen + Video::WIDTH * Video::HEIGHT, uint16_t(0));
-    gBattery.reset();
+    ProcessState::reset(ProcessState::BATTERY);
     launcher.handleMask(0);
 }
 
@@ -322,43 +312,61 @@ private:
     std::vector<uint16_t> m_pixels;
 };
 
-} // namespace
-
-int main(int argc, char** argv)
-{
-    std::string app = directoryOf(argv[0]);
+// What the command line asks for.
+struct Options {
+    std::string app;
     std::string out = "shot.png";
     std::string skin;
     bool skinGiven = false;
     int page = -1;
-    int scale = 1;
+    bool doubled = false;
     bool save = false;
     bool verbose = false;
     bool sheet = false;
     bool selectEach = false;
     std::vector<ButtonMask> keys;
+};
+
+// The options that take no value, each setting one flag.
+struct Switch {
+    const char* name;
+    bool Options::*flag;
+};
+
+const Switch SWITCHES[] = {
+    {"--double", &Options::doubled}, {"--save", &Options::save},
+    {"--verbose", &Options::verbose}, {"--sheet", &Options::sheet},
+    {"--selected", &Options::selectEach},
+};
+
+bool setSwitch(const std::string& arg, Options& options)
+{
+    for (const Switch& option : SWITCHES) {
+        if (arg == option.name) {
+            options.*option.flag = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads the arguments into options and checks that they fit together and name a launcher's
+// folder; -1 to go on, else the exit status, the reason and the usage printed.
+int readArguments(int argc, char** argv, Options& options)
+{
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "--app" && i + 1 < argc) {
-            app = argv[++i];
+            options.app = argv[++i];
         } else if (arg == "--skin" && i + 1 < argc) {
-            skin = argv[++i];
-            skinGiven = true;
+            options.skin = argv[++i];
+            options.skinGiven = true;
         } else if (arg == "--page" && i + 1 < argc) {
-            if (!parsePageNumber(argv[++i], page))
+            if (!parsePageNumber(argv[++i], options.page))
                 return badUsage("--page takes a page number from 0 to 127, not '%s'", argv[i]);
         } else if (arg == "--out" && i + 1 < argc) {
-            out = argv[++i];
-        } else if (arg == "--double") {
-            scale = 2;
-        } else if (arg == "--save") {
-            save = true;
-        } else if (arg == "--verbose") {
-            verbose = true;
-        } else if (arg == "--sheet") {
-            sheet = true;
-        } else if (arg == "--selected") {
-            selectEach = true;
+            options.out = argv[++i];
+        } else if (setSwitch(arg, options)) {
         } else if (arg == "--help" || arg == "-h") {
             usage();
             return 0;
@@ -371,39 +379,57 @@ int main(int argc, char** argv)
                 return badUsage(arg[0] == '-' ? "unknown option or missing value '%s'"
                                               : "unknown key '%s'",
                                 arg);
-            keys.push_back(mask);
+            options.keys.push_back(mask);
         }
     }
-    if (selectEach && !sheet)
+    if (options.selectEach && !options.sheet)
         return badUsage("%s goes with --sheet", "--selected");
-    if (sheet && !keys.empty())
+    if (options.sheet && !options.keys.empty())
         return badUsage("%s takes no keys: it draws each page as it first shows", "--sheet");
-    if (skinGiven && save)
+    if (options.skinGiven && options.save)
         return badUsage("%s draws from a copy of Trevandel.cfg, which --save would bypass: give "
                         "one of them", "--skin");
-    if (skinGiven && !isSkinName(skin)) {
-        fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-shot", skin).c_str());
+    if (options.skinGiven && !isSkinName(options.skin)) {
+        fprintf(stderr, "%s\n", badSkinNameMessage("trevandel-shot", options.skin).c_str());
         usage();
         return 2;
     }
-    if (!isDirectory(app))
+    const std::string& app = options.app;
+    if (!check::isDirectory(app))
         return badUsage("no application folder %s", app);
-    if (!exists(app + "/" + Launcher::CONFIG_FILE) && !isDirectory(app + "/skins"))
+    if (!exists(withSlash(app) + Launcher::CONFIG_FILE) && !check::isDirectory(withSlash(app) + "skins"))
         return badUsage("%s holds no Trevandel.cfg and no skins/: give the launcher's folder",
                         app);
-    if (skinGiven && !exists(app + "/skins/" + skin + "/" + Launcher::SKIN_FILE)) {
-        fprintf(stderr, "trevandel-shot: no skin %s: there is no file skins/%s/%s\n", skin.c_str(),
-                skin.c_str(), Launcher::SKIN_FILE);
+    if (options.skinGiven &&
+        !exists(withSlash(app) + "skins/" + options.skin + "/" + Launcher::SKIN_FILE)) {
+        fprintf(stderr, "trevandel-shot: no skin %s: there is no file skins/%s/%s\n",
+                options.skin.c_str(), options.skin.c_str(), Launcher::SKIN_FILE);
         usage();
         return 2;
     }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    options.app = programDirectoryOf(argc > 0 ? argv[0] : "");
+    const int status = readArguments(argc, argv, options);
+    if (status >= 0)
+        return status;
+    const std::string& app = options.app;
+    const std::string& skin = options.skin;
+    const bool skinGiven = options.skinGiven;
+    const int scale = options.doubled ? 2 : 1;
     // No platform is installed: the headless one draws into the back buffers only.
-    std::string launcherPath = app + "/trevandel";
+    std::string launcherPath = withSlash(app) + "trevandel";
     char* launcherArgv[] = {&launcherPath[0], nullptr};
     static Launcher launcher;
     ScratchConfig scratch;
-    if (!save) {
-        const std::string config = app + "/" + Launcher::CONFIG_FILE;
+    if (!options.save) {
+        const std::string config = withSlash(app) + Launcher::CONFIG_FILE;
         if (!scratch.create(config.c_str())) {
             fprintf(stderr, "trevandel-shot: could not make a scratch copy of %s\n", config.c_str());
             return 1;
@@ -417,7 +443,7 @@ int main(int argc, char** argv)
         }
         scratch.attach(launcher);
     }
-    QuietOutput quiet(!verbose);
+    ActionLinesOnly launcherLines(!options.verbose);
     if (launcher.start(1, launcherArgv) != 0)
         return 1;
     if (!skinGiven)
@@ -428,20 +454,20 @@ int main(int argc, char** argv)
                     .c_str());
     // With --save a "config" key saves the change but must not replace this process.
     launcher.setProgramPath(nullptr);
-    if (sheet) {
-        Sheet sheetPicture(launcher, sheetTiles(launcher, selectEach));
-        if (!writePng(out.c_str(), sheetPicture.width(), sheetPicture.height(), scale,
+    if (options.sheet) {
+        Sheet sheetPicture(launcher, sheetTiles(launcher, options.selectEach));
+        if (!writePng(options.out.c_str(), sheetPicture.width(), sheetPicture.height(), scale,
                       [&](int y) { return sheetPicture.row(y); })) {
-            fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
+            fprintf(stderr, "trevandel-shot: could not write %s\n", options.out.c_str());
             return 1;
         }
         return 0;
     }
-    if (page >= 0)
-        launcher.setCurrentPage(page);
+    if (options.page >= 0)
+        launcher.setCurrentPage(options.page);
     // The first frame, then each key pressed and released as the loop would see it.
     launcher.handleMask(0);
-    for (ButtonMask mask : keys) {
+    for (ButtonMask mask : options.keys) {
         if (launcher.handleMask(mask) == Launcher::QUIT || launcher.handleMask(0) == Launcher::QUIT)
             break;
     }
@@ -451,9 +477,9 @@ int main(int argc, char** argv)
                 launcher.currentPage());
     // The frame on screen is the buffer flipped last, not the one drawing goes to next.
     const uint16_t* shown = Video::shownFrame();
-    if (!writePng(out.c_str(), Video::WIDTH, Video::HEIGHT, scale,
+    if (!writePng(options.out.c_str(), Video::WIDTH, Video::HEIGHT, scale,
                   [&](int y) { return shown + size_t(y) * Video::WIDTH; })) {
-        fprintf(stderr, "trevandel-shot: could not write %s\n", out.c_str());
+        fprintf(stderr, "trevandel-shot: could not write %s\n", options.out.c_str());
         return 1;
     }
     return 0;

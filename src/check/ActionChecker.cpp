@@ -1,6 +1,8 @@
 // The action words page, select, exec, config and quit, and the variables values refer to.
 #include "check/ActionChecker.h"
 
+#include <vector>
+
 #include "check/CheckSupport.h"
 #include "config/saveConfigChange.h"
 #include "launcher/Launcher.h"
@@ -40,6 +42,14 @@ ActionChecker::ActionChecker(SkinDiagnostics& diagnostics, Launcher& launcher)
 {
 }
 
+const ActionChecker::Verb ActionChecker::VERBS[] = {
+    {"page", &ActionChecker::checkPage},
+    {"select", &ActionChecker::checkSelect},
+    {"exec", &ActionChecker::checkExec},
+    {"config", &ActionChecker::checkConfig},
+    {"quit", nullptr},
+};
+
 void ActionChecker::checkAction(const WString::Array& words, const ActionContext& context,
                                 const SkinDiagnostics::Location& where)
 {
@@ -66,89 +76,112 @@ void ActionChecker::checkAction(const WString::Array& words, const ActionContext
         checkReferences(words.at(i), where, allowed, context.fromDat, hint,
                         context.fromDat ? context.listSlot : -1);
 
-    const char* file = where.file.c_str();
-    if (verb == "page") {
-        if (count != 2) {
-            m_diagnostics.reportAt(file, where.line,
-                                   "page takes one page number, not %d words: the action does "
-                                   "nothing",
-                                   count - 1);
+    std::vector<std::string> names;
+    for (const Verb& known : VERBS) {
+        if (verb == known.name) {
+            if (known.check)
+                (this->*known.check)(words, context, where);
             return;
         }
-        const int target = toInt(words.at(1));
-        if (target < 0 || target >= Launcher::PAGE_COUNT)
-            m_diagnostics.reportAt(file, where.line,
-                                   "page %s is outside 0..127: the action does nothing",
-                                   words.at(1).printable());
-        else if (!isPageFilled(m_launcher, target))
-            m_diagnostics.reportAt(file, where.line,
-                                   "page %d is empty: the skin never fills it", target);
-    } else if (verb == "select") {
-        if (count != 2) {
-            m_diagnostics.reportAt(file, where.line,
-                                   "select takes one slot number, not %d words: the action does "
-                                   "nothing",
-                                   count - 1);
-            return;
-        }
-        const int slot = toInt(words.at(1));
-        if (slot < 0 || slot >= Page::SLOT_COUNT || !m_launcher.page(context.page).button(slot))
-            m_diagnostics.reportAt(file, where.line,
-                                   "select %s names an empty slot of page %d: the selection stays",
-                                   words.at(1).printable(), context.page);
-    } else if (verb == "exec") {
-        if (count < 3)
-            m_diagnostics.reportAt(file, where.line,
-                                   "exec needs a directory and a program, it has %d word%s: "
-                                   "nothing is started",
-                                   count - 1, count == 2 ? "" : "s");
-        else if (words.at(2).length() == 0)
-            m_diagnostics.reportAt(file, where.line,
-                                   "exec has an empty program word: nothing is started; name the "
-                                   "program after the folder");
-    } else if (verb == "config") {
-        if (count < 2) {
-            m_diagnostics.reportAt(file, where.line,
-                                   "config needs a key and its values: the launcher ignores the "
-                                   "action (nothing is saved and it does not restart)");
-            return;
-        }
-        const WString& key = words.at(1);
-        if (!isSavableConfigKey(key)) {
-            m_diagnostics.reportAt(file, where.line,
-                                   "config key \"%s\" cannot be saved (empty, holding = or a line "
-                                   "break, or blank or a // comment once its leading blanks are "
-                                   "trimmed): the launcher restarts without the change",
-                                   key.printable());
-            return;
-        }
-        for (int i = 2; i < count; i++) {
-            if (!isSavableConfigValue(words.at(i))) {
-                m_diagnostics.reportAt(file, where.line,
-                                       "config value %d holds a line break or a double quote and "
-                                       "cannot be saved: the launcher restarts without the change",
-                                       i - 1);
-                return;
-            }
-        }
-        if (hasLowerCase(key)) {
-            WString upper = key;
-            upper.toUpper();
-            m_diagnostics.reportAt(file, where.line,
-                                   "config key \"%s\" is not upper case: it is saved as a new "
-                                   "line that is read as %s and outvotes that key for good; "
-                                   "write %s",
-                                   key.printable(), upper.printable(), upper.printable());
-            return;
-        }
-        if (key == "SKIN" && count == 3)
-            checkSkinChoice(words.at(2), context.page, where);
-    } else if (verb != "quit") {
-        m_diagnostics.reportAt(file, where.line,
-                               "unknown action \"%s\" (page, select, exec, config or quit): it "
-                               "does nothing",
-                               verb.printable());
+        names.push_back(known.name);
     }
+    m_diagnostics.reportAt(where.file, where.line,
+                           "unknown action \"%s\" (%s): it does nothing", verb.printable(),
+                           choices(names).c_str());
+}
+
+void ActionChecker::checkPage(const WString::Array& words, const ActionContext&,
+                              const SkinDiagnostics::Location& where)
+{
+    const int count = words.count();
+    if (count != 2) {
+        m_diagnostics.reportAt(where.file, where.line,
+                               "page takes one page number, not %d words: the action does nothing",
+                               count - 1);
+        return;
+    }
+    const int target = toInt(words.at(1));
+    if (target < 0 || target >= Launcher::PAGE_COUNT)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "page %s is outside 0..127: the action does nothing",
+                               words.at(1).printable());
+    else if (!isPageFilled(m_launcher, target))
+        m_diagnostics.reportAt(where.file, where.line, "page %d is empty: the skin never fills it",
+                               target);
+}
+
+void ActionChecker::checkSelect(const WString::Array& words, const ActionContext& context,
+                                const SkinDiagnostics::Location& where)
+{
+    const int count = words.count();
+    if (count != 2) {
+        m_diagnostics.reportAt(where.file, where.line,
+                               "select takes one slot number, not %d words: the action does "
+                               "nothing",
+                               count - 1);
+        return;
+    }
+    const int slot = toInt(words.at(1));
+    if (slot < 0 || slot >= Page::SLOT_COUNT || !m_launcher.page(context.page).button(slot))
+        m_diagnostics.reportAt(where.file, where.line,
+                               "select %s names an empty slot of page %d: the selection stays",
+                               words.at(1).printable(), context.page);
+}
+
+void ActionChecker::checkExec(const WString::Array& words, const ActionContext&,
+                              const SkinDiagnostics::Location& where)
+{
+    const int count = words.count();
+    if (count < 3)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "exec needs a directory and a program, it has %d word%s: nothing "
+                               "is started",
+                               count - 1, count == 2 ? "" : "s");
+    else if (words.at(2).length() == 0)
+        m_diagnostics.reportAt(where.file, where.line,
+                               "exec has an empty program word: nothing is started; name the "
+                               "program after the folder");
+}
+
+void ActionChecker::checkConfig(const WString::Array& words, const ActionContext& context,
+                                const SkinDiagnostics::Location& where)
+{
+    const int count = words.count();
+    if (count < 2) {
+        m_diagnostics.reportAt(where.file, where.line,
+                               "config needs a key and its values: the launcher ignores the "
+                               "action (nothing is saved and it does not restart)");
+        return;
+    }
+    const WString& key = words.at(1);
+    if (!isSavableConfigKey(key)) {
+        m_diagnostics.reportAt(where.file, where.line,
+                               "config key \"%s\" cannot be saved (empty, holding = or a line "
+                               "break, or blank or a // comment once its leading blanks are "
+                               "trimmed): the launcher restarts without the change",
+                               key.printable());
+        return;
+    }
+    for (int i = 2; i < count; i++) {
+        if (!isSavableConfigValue(words.at(i))) {
+            m_diagnostics.reportAt(where.file, where.line,
+                                   "config value %d holds a line break or a double quote and "
+                                   "cannot be saved: the launcher restarts without the change",
+                                   i - 1);
+            return;
+        }
+    }
+    if (hasLowerCase(key)) {
+        WString upper = key;
+        upper.toUpper();
+        m_diagnostics.reportAt(where.file, where.line,
+                               "config key \"%s\" is not upper case: it is saved as a new line "
+                               "that is read as %s and outvotes that key for good; write %s",
+                               key.printable(), upper.printable(), upper.printable());
+        return;
+    }
+    if (key == "SKIN" && count == 3)
+        checkSkinChoice(words.at(2), context.page, where);
 }
 
 void ActionChecker::checkSkinChoice(const WString& value, int pageIndex,

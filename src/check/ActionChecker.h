@@ -34,6 +34,23 @@ public:
                          const std::string& listHint = std::string(), int listSlot = -1);
 
 private:
+    // An action word and what the words after it must be; no check for a word taking any.
+    struct Verb {
+        const char* name;
+        void (ActionChecker::*check)(const WString::Array& words, const ActionContext& context,
+                                     const SkinDiagnostics::Location& where);
+    };
+    // The action words the launcher carries out, in the order messages list them.
+    static const Verb VERBS[];
+
+    void checkPage(const WString::Array& words, const ActionContext& context,
+                   const SkinDiagnostics::Location& where);
+    void checkSelect(const WString::Array& words, const ActionContext& context,
+                     const SkinDiagnostics::Location& where);
+    void checkExec(const WString::Array& words, const ActionContext& context,
+                   const SkinDiagnostics::Location& where);
+    void checkConfig(const WString::Array& words, const ActionContext& context,
+                     const SkinDiagnostics::Location& where);
     // config,SKIN,value: the folders below skins/ the value can name must hold a skin.
     void checkSkinChoice(const WString& value, int pageIndex, const SkinDiagnostics::Location& where);
     // Where the page's lists are, for a %N% that names no list: empty when it has none.

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "check/SkinDiagnostics.h"
 #include "launcher/Launcher.h"
@@ -14,8 +15,9 @@
 
 namespace check {
 
-// The battery counter wraps at 1000, so three digits are the widest a text can get.
-const char* const WIDEST_BATTERY = "999";
+// The stick's directions as messages name them, in NAVIGATION's order (Button::ON_LEFT to
+// Button::ON_DOWN).
+const char* const DIRECTION_NAMES[Button::SELECT_TARGETS] = {"left", "right", "up", "down"};
 
 // The folder the launcher runs programs in, and so resolves relative paths below.
 const char* const WORKING_DIRECTORY = Launcher::APPLICATION_DIR;
@@ -74,7 +76,17 @@ inline bool isListSlot(Launcher& launcher, int pageIndex, int slot)
 {
     Button* button = launcher.page(pageIndex).button(slot);
     // Only these become lists when the page is first drawn.
-    return button && button->type() == "selector" && button->typeArgs().count() >= 4;
+    const ButtonType* type = button ? button->drawnKind() : nullptr;
+    return type && type->drawing == ButtonType::LIST;
+}
+
+// Names as a message offers them: "a, b or c".
+inline std::string choices(const std::vector<std::string>& names)
+{
+    std::string listed;
+    for (size_t i = 0; i < names.size(); i++)
+        listed += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return listed;
 }
 
 // A value after a comma keeps its blanks, so " .ogg" is an ending no name has.

@@ -2,7 +2,6 @@
 #include "check/ConfigChecker.h"
 
 #include <map>
-#include <utility>
 
 #include "check/CheckSupport.h"
 #include "config/ConfigReader.h"
@@ -26,6 +25,14 @@ ConfigChecker::ConfigChecker(SkinDiagnostics& diagnostics, const std::string& co
 {
 }
 
+const ConfigChecker::KeyCheck ConfigChecker::KEY_CHECKS[] = {
+    {"SKIN", true, nullptr},
+    {"KEYBOARD_RATE", true, &ConfigChecker::checkKeyboardRate},
+    {"SPEED_MENU", true, &ConfigChecker::checkSpeed},
+    {"SPEED_LOADING", true, &ConfigChecker::checkSpeed},
+    {Launcher::LAUNCH_SETTING, false, &ConfigChecker::checkLaunch},
+};
+
 void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
 {
     ConfigReader reader(m_configPath.c_str());
@@ -35,90 +42,33 @@ void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
                                DEFAULT_SKIN);
     }
     // The last statement of a key is the one in force, as the store keeps it.
-    std::map<std::string, std::pair<int, WString::Array>> last;
+    std::map<std::string, Statement> last;
     WString key;
     WString::Array values;
     // The handheld launcher's own settings, read as it reads them.
     HandheldSettings handheld;
     std::string problem;
     while (reader.next(key, values)) {
-        last[key.printable()] = std::make_pair(reader.lineNumber(), values);
+        last[key.printable()] = Statement{reader.lineNumber(), values};
         if (handheld.take(key.printable(), values, &problem) && !problem.empty())
             m_diagnostics.reportAt(CONFIG_FILE, reader.lineNumber(), "%s (the handheld launcher)",
                                    problem.c_str());
-        std::string trimmed = key.printable();
-        while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
-            trimmed.pop_back();
-        if (trimmed != key.printable() &&
-            (trimmed == "SKIN" || trimmed == "KEYBOARD_RATE" || trimmed == "SPEED_MENU" ||
-             trimmed == "SPEED_LOADING"))
-            m_diagnostics.reportAt(CONFIG_FILE, reader.lineNumber(),
-                                   "the key \"%s\" ends in a blank, so it is not %s: write %s=",
-                                   key.printable(), trimmed.c_str(), trimmed.c_str());
+        checkTrailingBlank(key, reader.lineNumber());
     }
 
-    auto found = last.find("KEYBOARD_RATE");
-    if (found != last.end()) {
-        const int line = found->second.first;
-        const WString::Array& rate = found->second.second;
-        if (rate.count() > 2)
-            m_diagnostics.reportAt(CONFIG_FILE, line,
-                                   "KEYBOARD_RATE takes 1 or 2 values (delay in ms, repeats per "
-                                   "second), not %d: the ones after the second are ignored",
-                                   rate.count());
-        const int delay = toInt(rate.at(0));
-        if (!isNumber(rate.at(0)) || delay < 0 || delay > MAX_FIRST_DELAY)
-            m_diagnostics.reportAt(CONFIG_FILE, line,
-                                   "KEYBOARD_RATE delay \"%s\" is not a number in 0..9999: the "
-                                   "default is used",
-                                   rate.at(0).printable());
-        if (rate.count() >= 2) {
-            const int perSecond = toInt(rate.at(1));
-            if (!isNumber(rate.at(1)) || perSecond < 1 || perSecond > MAX_REPEATS_PER_SECOND)
-                m_diagnostics.reportAt(CONFIG_FILE, line,
-                                       "KEYBOARD_RATE repeats per second \"%s\" is not a number "
-                                       "in 1..999: the default is used",
-                                       rate.at(1).printable());
-        }
+    for (const KeyCheck& row : KEY_CHECKS) {
+        auto found = last.find(row.key);
+        if (row.check && found != last.end())
+            (this->*row.check)(row.key, found->second);
     }
 
-    for (const char* speedKey : {"SPEED_MENU", "SPEED_LOADING"}) {
-        found = last.find(speedKey);
-        if (found == last.end())
-            continue;
-        const int line = found->second.first;
-        const WString::Array& speed = found->second.second;
-        if (speed.count() != 1 && speed.count() != 3) {
-            m_diagnostics.reportAt(CONFIG_FILE, line,
-                                   "%s takes 1 value (MHz) or 3 (MHz, PLL, prescaler), not %d: "
-                                   "the clock is never set",
-                                   speedKey, speed.count());
-            continue;
-        }
-        const int mhz = toInt(speed.at(0));
-        if (mhz < CpuClock::MIN_MHZ || mhz > CpuClock::MAX_MHZ)
-            m_diagnostics.reportAt(CONFIG_FILE, line,
-                                   "%s clock \"%s\" is outside 33..320 MHz: the clock is never set",
-                                   speedKey, speed.at(0).printable());
-    }
-
-    found = last.find(Launcher::LAUNCH_SETTING);
-    if (found != last.end()) {
-        const WString::Array& mode = found->second.second;
-        if (mode.count() != 1 || !(mode.at(0) == Launcher::LAUNCH_RUN || mode.at(0) == Launcher::LAUNCH_PRINT))
-            m_diagnostics.reportAt(CONFIG_FILE, found->second.first,
-                                   "LAUNCH takes run or print, not \"%s\": each launcher keeps its "
-                                   "own way (print on the desktop, run on a handheld)",
-                                   mode.join(WString(",")).printable());
-    }
-
-    found = last.find("SKIN");
-    const int skinLine = found != last.end() ? found->second.first : 0;
-    if (found != last.end() && found->second.second.count() != 1) {
+    auto found = last.find("SKIN");
+    const int skinLine = found != last.end() ? found->second.line : 0;
+    if (found != last.end() && found->second.values.count() != 1) {
         m_diagnostics.reportAt(CONFIG_FILE, skinLine,
                                "SKIN takes one skin name, not %d values: the launcher looks in "
                                "%s",
-                               found->second.second.count(),
+                               found->second.values.count(),
                                m_diagnostics.displayName(skinDirectory.printable()).c_str());
     } else if (!skinRead) {
         m_diagnostics.reportAt(CONFIG_FILE, skinLine,
@@ -126,4 +76,73 @@ void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
                                found != last.end() ? "SKIN" : "the default skin concept",
                                m_diagnostics.displayName(skinDirectory.printable()).c_str());
     }
+}
+
+void ConfigChecker::checkTrailingBlank(const WString& key, int line)
+{
+    std::string trimmed = key.printable();
+    while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t'))
+        trimmed.pop_back();
+    if (trimmed == key.printable())
+        return;
+    for (const KeyCheck& row : KEY_CHECKS) {
+        if (row.blankMatters && trimmed == row.key) {
+            m_diagnostics.reportAt(CONFIG_FILE, line,
+                                   "the key \"%s\" ends in a blank, so it is not %s: write %s=",
+                                   key.printable(), trimmed.c_str(), trimmed.c_str());
+            return;
+        }
+    }
+}
+
+void ConfigChecker::checkKeyboardRate(const char*, const Statement& statement)
+{
+    const WString::Array& rate = statement.values;
+    if (rate.count() > 2)
+        m_diagnostics.reportAt(CONFIG_FILE, statement.line,
+                               "KEYBOARD_RATE takes 1 or 2 values (delay in ms, repeats per "
+                               "second), not %d: the ones after the second are ignored",
+                               rate.count());
+    const struct {
+        const char* name;
+        int min;
+        int max;
+    } parts[] = {{"delay", 0, MAX_FIRST_DELAY}, {"repeats per second", 1, MAX_REPEATS_PER_SECOND}};
+    for (int i = 0; i < 2 && i < rate.count(); i++) {
+        const int value = toInt(rate.at(i));
+        if (!isNumber(rate.at(i)) || value < parts[i].min || value > parts[i].max)
+            m_diagnostics.reportAt(CONFIG_FILE, statement.line,
+                                   "KEYBOARD_RATE %s \"%s\" is not a number in %d..%d: the "
+                                   "default is used",
+                                   parts[i].name, rate.at(i).printable(), parts[i].min,
+                                   parts[i].max);
+    }
+}
+
+void ConfigChecker::checkSpeed(const char* key, const Statement& statement)
+{
+    const WString::Array& speed = statement.values;
+    if (speed.count() != 1 && speed.count() != 3) {
+        m_diagnostics.reportAt(CONFIG_FILE, statement.line,
+                               "%s takes 1 value (MHz) or 3 (MHz, PLL, prescaler), not %d: "
+                               "the clock is never set",
+                               key, speed.count());
+        return;
+    }
+    const int mhz = toInt(speed.at(0));
+    if (mhz < CpuClock::MIN_MHZ || mhz > CpuClock::MAX_MHZ)
+        m_diagnostics.reportAt(CONFIG_FILE, statement.line,
+                               "%s clock \"%s\" is outside 33..320 MHz: the clock is never set",
+                               key, speed.at(0).printable());
+}
+
+void ConfigChecker::checkLaunch(const char*, const Statement& statement)
+{
+    const WString::Array& mode = statement.values;
+    if (mode.count() != 1 ||
+        !(mode.at(0) == Launcher::LAUNCH_RUN || mode.at(0) == Launcher::LAUNCH_PRINT))
+        m_diagnostics.reportAt(CONFIG_FILE, statement.line,
+                               "LAUNCH takes run or print, not \"%s\": each launcher keeps its "
+                               "own way (print on the desktop, run on a handheld)",
+                               mode.join(WString(",")).printable());
 }

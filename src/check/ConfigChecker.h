@@ -18,6 +18,26 @@ public:
     void check(const WString& skinDirectory, bool skinRead);
 
 private:
+    // The statement of a key in force: the last one.
+    struct Statement {
+        int line;
+        WString::Array values;
+    };
+    // A key the launchers read: whether a blank after it loses it, and what its values must be.
+    struct KeyCheck {
+        const char* key;
+        bool blankMatters;
+        void (ConfigChecker::*check)(const char* key, const Statement& statement);
+    };
+    static const KeyCheck KEY_CHECKS[];
+
+    // A key the launcher reads but for the blank after it.
+    void checkTrailingBlank(const WString& key, int line);
+    void checkKeyboardRate(const char* key, const Statement& statement);
+    // SPEED_MENU or SPEED_LOADING.
+    void checkSpeed(const char* key, const Statement& statement);
+    void checkLaunch(const char* key, const Statement& statement);
+
     SkinDiagnostics& m_diagnostics;
     std::string m_configPath;
 };

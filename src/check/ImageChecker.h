@@ -9,16 +9,8 @@
 #include <vector>
 
 #include "check/SkinDiagnostics.h"
+#include "skin/Area.h"
 #include "text/WString.h"
-
-// Screen pixels from left to right and top to bottom, the right and bottom edges excluded.
-struct Area {
-    int left;
-    int top;
-    int right;
-    int bottom;
-    bool isEmpty() const { return left >= right || top >= bottom; }
-};
 
 class ImageChecker {
 public:

@@ -15,35 +15,54 @@ using namespace check;
 
 namespace {
 
-// The stick's four directions, as their statements are named, in NAVIGATION's order.
-const int DIRECTION_COUNT = 4;
-const char* const DIRECTIONS[DIRECTION_COUNT] = {"LEFT", "RIGHT", "UP", "DOWN"};
-const char* const DIRECTION_NAMES[DIRECTION_COUNT] = {"left", "right", "up", "down"};
+// The stick's four directions, in DIRECTION_NAMES's order, and where each one leads.
+const int DIRECTION_COUNT = Button::SELECT_TARGETS;
 const char* const TOWARDS[DIRECTION_COUNT] = {"to its left", "to its right", "above it",
                                               "below it"};
 
+bool isList(const Button& button)
+{
+    const ButtonType* type = button.kind();
+    return type && type->drawing == ButtonType::LIST;
+}
+
+bool drawsAs(const Button& button, ButtonType::Drawing drawing)
+{
+    const ButtonType* type = button.drawnKind();
+    return type && type->drawing == drawing;
+}
+
 bool doesSomething(Button& button)
 {
-    return button.type() == "selector" || button.onAction().count() > 0 ||
-           button.onLeft().count() > 0 || button.onRight().count() > 0 ||
-           button.onUp().count() > 0 || button.onDown().count() > 0;
+    if (isList(button))
+        return true;
+    for (int which = 0; which < Button::ACTION_COUNT; which++) {
+        if (button.action(which).count() > 0)
+            return true;
+    }
+    return false;
 }
 
 // The words of the stick's directions, then those of B.
 std::vector<const WString::Array*> actionsOf(Button& button)
 {
-    return {&button.onLeft(), &button.onRight(), &button.onUp(), &button.onDown(),
-            &button.onAction()};
+    std::vector<const WString::Array*> actions;
+    for (int which = 0; which < Button::ACTION_COUNT; which++)
+        actions.push_back(&button.action(which));
+    return actions;
 }
 
-// The slot a select action moves to; -1 for any other words, and for an empty slot number,
-// which is reported where it is read.
-int selectTarget(const WString::Array& words)
+// Whether slot is among the slots (Page::selectableSlots) the user can select.
+bool isIn(uint64_t slots, int slot)
 {
-    if (words.count() != 2 || words.at(0) != "select" || words.at(1).length() == 0)
-        return -1;
-    const int slot = toInt(words.at(1));
-    return slot >= 0 && slot < Page::SLOT_COUNT ? slot : -1;
+    return (slots >> slot) & 1;
+}
+
+// Whether words select slot itself; an empty slot number, which reads as slot 0, is reported
+// where it is read.
+bool selectsOwnSlot(const Page& page, const WString::Array& words, int slot)
+{
+    return words.count() == 2 && words.at(1).length() > 0 && page.selectTarget(words) == slot;
 }
 
 // Something to do once selected besides moving the selection: a list, or any other action.
@@ -74,15 +93,6 @@ bool leaves(const WString::Array& words, int pageIndex)
 bool leadsTo(const WString::Array& words, int pageIndex)
 {
     return words.count() == 2 && words.at(0) == "page" && toInt(words.at(1)) == pageIndex;
-}
-
-Area clipped(Area area)
-{
-    area.left = std::max(area.left, 0);
-    area.top = std::max(area.top, 0);
-    area.right = std::min(area.right, int(Video::WIDTH));
-    area.bottom = std::min(area.bottom, int(Video::HEIGHT));
-    return area;
 }
 
 Area intersection(const Area& a, const Area& b)
@@ -118,7 +128,7 @@ int distanceTowards(int direction, const Area& area, const Area& other)
 // How a message names a button by its type.
 const char* kindOf(Button& button)
 {
-    return button.type() == "selector" ? "list" : button.type().printable();
+    return isList(button) ? "list" : button.type().printable();
 }
 
 } // namespace
@@ -133,7 +143,8 @@ void LayoutChecker::checkPage(int pageIndex)
 {
     Page& page = m_launcher.page(pageIndex);
     checkStartSlot(page, pageIndex);
-    const std::vector<bool> selectable = selectableSlots(page);
+    // The launcher's own rule: slot 0, and where select actions lead from there or from RETURN.
+    const uint64_t selectable = page.selectableSlots();
     checkUnselectable(page, pageIndex, selectable);
     checkDeadKeys(page, pageIndex, selectable);
     checkWayOut(page, pageIndex, selectable);
@@ -158,32 +169,10 @@ void LayoutChecker::checkStartSlot(Page& page, int pageIndex)
                                "the decoration to a higher slot");
 }
 
-std::vector<bool> LayoutChecker::selectableSlots(Page& page)
-{
-    std::vector<bool> selectable(Page::SLOT_COUNT, false);
-    // A page whose slot 0 is empty opens with nothing selected, and stays so.
-    if (!page.button(0))
-        return selectable;
-    std::vector<int> pending{0};
-    selectable[0] = true;
-    while (!pending.empty()) {
-        Button& button = *page.button(pending.back());
-        pending.pop_back();
-        for (const WString::Array* words : actionsOf(button)) {
-            const int target = selectTarget(*words);
-            if (target >= 0 && page.button(target) && !selectable[target]) {
-                selectable[target] = true;
-                pending.push_back(target);
-            }
-        }
-    }
-    return selectable;
-}
-
-void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkUnselectable(Page& page, int pageIndex, uint64_t selectable)
 {
     SkinDiagnostics::Location location;
-    if (!page.button(0)) {
+    if (!page.button(0) && selectable == 0) {
         for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
             if (!page.button(slot) || !hasOwnAction(m_launcher, pageIndex, slot))
                 continue;
@@ -198,10 +187,11 @@ void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vect
         return;
     }
     // A slot 0 that never moves is reported by itself, and holds every other button back.
-    if (!doesSomething(*page.button(0)))
+    if (page.button(0) && !doesSomething(*page.button(0)))
         return;
     for (int slot = 1; slot < Page::SLOT_COUNT; slot++) {
-        if (!page.button(slot) || selectable[slot] || !hasOwnAction(m_launcher, pageIndex, slot))
+        if (!page.button(slot) || isIn(selectable, slot) ||
+            !hasOwnAction(m_launcher, pageIndex, slot))
             continue;
         if (m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "BUTTON", location))
             m_diagnostics.reportAt(location.file, location.line,
@@ -214,10 +204,10 @@ void LayoutChecker::checkUnselectable(Page& page, int pageIndex, const std::vect
     }
 }
 
-void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, uint64_t selectable)
 {
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (!selectable[slot])
+        if (!isIn(selectable, slot))
             continue;
         Button& button = *page.button(slot);
         const Area mine = area(button);
@@ -225,12 +215,12 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
             continue;
         const std::vector<const WString::Array*> actions = actionsOf(button);
         for (int direction = 0; direction < DIRECTION_COUNT; direction++) {
-            if (selectTarget(*actions[direction]) != slot)
+            if (!selectsOwnSlot(page, *actions[direction], slot))
                 continue;
             // At the page's edge a select of the own slot only holds a place in NAVIGATION.
             int nearest = -1, nearestDistance = INT_MAX;
             for (int other = 0; other < Page::SLOT_COUNT; other++) {
-                if (other == slot || !selectable[other])
+                if (other == slot || !isIn(selectable, other))
                     continue;
                 const Area theirs = area(*page.button(other));
                 const int distance = distanceTowards(direction, mine, theirs);
@@ -241,7 +231,7 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
             }
             SkinDiagnostics::Location location, navigation;
             if (nearest < 0 || !m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot,
-                                                            DIRECTIONS[direction], location))
+                                                            Button::actionKey(direction), location))
                 continue;
             const bool fromNavigation =
                 m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "NAVIGATION", navigation) &&
@@ -259,13 +249,13 @@ void LayoutChecker::checkDeadKeys(Page& page, int pageIndex, const std::vector<b
                                        "%s=select,%d selects the button's own slot, so %s does "
                                        "nothing (a dead key), though slot %d lies %s; select %d, "
                                        "or the slot you meant",
-                                       DIRECTIONS[direction], slot, DIRECTION_NAMES[direction],
+                                       Button::actionKey(direction), slot, DIRECTION_NAMES[direction],
                                        nearest, TOWARDS[direction], nearest);
         }
     }
 }
 
-void LayoutChecker::checkWayOut(Page& page, int pageIndex, const std::vector<bool>& selectable)
+void LayoutChecker::checkWayOut(Page& page, int pageIndex, uint64_t selectable)
 {
     const int start = m_launcher.currentPage();
     // An empty start page is reported as such: no page of the skin is ever shown then.
@@ -273,7 +263,7 @@ void LayoutChecker::checkWayOut(Page& page, int pageIndex, const std::vector<boo
         leaves(page.returnAction(), pageIndex))
         return;
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
-        if (!selectable[slot])
+        if (!isIn(selectable, slot))
             continue;
         for (const WString::Array* words : actionsOf(*page.button(slot))) {
             if (leaves(*words, pageIndex))
@@ -341,7 +331,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
 {
     for (int slot = 0; slot < Page::SLOT_COUNT; slot++) {
         Button* text = page.button(slot);
-        if (!text || text->type() != "text")
+        if (!text || !drawsAs(*text, ButtonType::TEXT))
             continue;
         const Area mine = drawnArea(*text);
         SkinDiagnostics::Location location, theirs;
@@ -350,7 +340,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
             continue;
         const WString::Array& args = text->typeArgs();
         const int x = toInt(args.at(0)), y = toInt(args.at(1));
-        const WString shown = args.at(4).replace("%battery%", WIDEST_BATTERY);
+        const WString shown = ButtonType::textAtWidest(args);
         const int width = gFont.textWidth(shown.printable());
         for (int other = 0; other < Page::SLOT_COUNT; other++) {
             Button* button = other == slot ? nullptr : page.button(other);
@@ -360,7 +350,7 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
             const Area overlap = intersection(mine, area);
             if (area.isEmpty() || overlap.isEmpty())
                 continue;
-            const bool otherText = button->type() == "text";
+            const bool otherText = drawsAs(*button, ButtonType::TEXT);
             // Two texts are told once, at the one drawn last; a text wholly on a panel is its
             // caption, and a panel wholly on a text a mark of it.
             if (otherText ? other > slot : contains(area, mine) || contains(mine, area))
@@ -405,57 +395,41 @@ void LayoutChecker::checkTextOverlaps(Page& page, int pageIndex)
 
 Area LayoutChecker::drawnArea(Button& button)
 {
-    const WString::Array& args = button.typeArgs();
-    Area none{0, 0, 0, 0};
-    if (button.type() == "text" && args.count() >= 5) {
-        const WString text = args.at(4).replace("%battery%", WIDEST_BATTERY);
-        const int x = toInt(args.at(0)), y = toInt(args.at(1));
-        return clipped(Area{x, y, x + gFont.textWidth(text.printable()), y + gFont.lineHeight()});
-    }
-    if (button.type() != "image" || args.count() < 3)
-        return none;
-    const int x = toInt(args.at(0)), y = toInt(args.at(1));
-    Area area = none;
-    for (int i = 2; i < args.count() && i < 4; i++) {
-        int width = 0, height = 0;
-        if (!m_images.size(args.at(i), true, width, height))
-            continue;
-        if (area.isEmpty())
-            area = Area{x, y, x + width, y + height};
-        area.right = std::max(area.right, x + width);
-        area.bottom = std::max(area.bottom, y + height);
-    }
-    return clipped(area);
+    if (!drawsAs(button, ButtonType::PICTURE) && !drawsAs(button, ButtonType::TEXT))
+        return Area{0, 0, 0, 0};
+    return area(button);
 }
 
 Area LayoutChecker::area(Button& button)
 {
+    const ButtonType* type = button.drawnKind();
+    if (!type)
+        return Area{0, 0, 0, 0};
     const WString::Array& args = button.typeArgs();
-    if (button.type() == "rect" && args.count() >= 5) {
-        const int left = toInt(args.at(0)), top = toInt(args.at(1));
-        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
-        // Edges included; a rectangle that leaves the screen is not drawn at all.
-        if (left < 0 || top < 0 || right >= Video::WIDTH || bottom >= Video::HEIGHT)
-            return Area{0, 0, 0, 0};
-        return Area{left, top, right + 1, bottom + 1};
+    if (type->firstPicture < 0)
+        return type->painted(args, 0, 0);
+    // Either picture may show, both from the same corner: the area of the two together.
+    int widest = 0, tallest = 0;
+    for (int i = type->firstPicture; i < args.count() && i < type->maxValues; i++) {
+        int width = 0, height = 0;
+        if (!m_images.size(args.at(i), true, width, height))
+            continue;
+        widest = std::max(widest, width);
+        tallest = std::max(tallest, height);
     }
-    const int lineHeight = gFont.lineHeight();
-    if (button.type() == "selector" && args.count() >= 4 && lineHeight > 0) {
-        const int left = toInt(args.at(0)), top = toInt(args.at(1));
-        const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
-        const int rows = bottom > top ? (bottom - top) / lineHeight : 0;
-        return clipped(Area{left, top, right + 1, top + rows * lineHeight});
-    }
-    return drawnArea(button);
+    if (widest == 0 || tallest == 0)
+        return Area{0, 0, 0, 0};
+    return type->painted(args, widest, tallest);
 }
 
 bool LayoutChecker::hides(Button& button, const Area& area)
 {
+    const ButtonType* type = button.drawnKind();
     const WString::Array& args = button.typeArgs();
-    if (button.type() != "image" || args.count() < 3)
+    if (!type || type->firstPicture < 0 || args.count() <= type->firstPicture)
         return false;
     const int x = toInt(args.at(0)), y = toInt(args.at(1));
-    for (int i = 2; i < args.count() && i < 4; i++) {
+    for (int i = type->firstPicture; i < args.count() && i < type->maxValues; i++) {
         if (!m_images.covers(args.at(i), x, y, area))
             return false;
     }
@@ -464,7 +438,7 @@ bool LayoutChecker::hides(Button& button, const Area& area)
 
 bool LayoutChecker::paintsOver(Button& button, const Area& area)
 {
-    if (button.type() == "rect")
+    if (drawsAs(button, ButtonType::FILL))
         return contains(this->area(button), area);
     return hides(button, area);
 }

@@ -2,8 +2,8 @@
 // can take it, what hides what, and whether the page can be left.
 #pragma once
 
+#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "check/ImageChecker.h"
 #include "check/SkinDiagnostics.h"
@@ -24,14 +24,13 @@ public:
 private:
     // A page starts on slot 0: a button there that does nothing holds the stick.
     void checkStartSlot(Page& page, int pageIndex);
-    // The slots the stick can select, following select actions from slot 0 on.
-    std::vector<bool> selectableSlots(Page& page);
-    // Buttons with something to do that the stick never selects.
-    void checkUnselectable(Page& page, int pageIndex, const std::vector<bool>& selectable);
+    // Buttons with something to do that the user never selects; selectable is the page's
+    // Page::selectableSlots, as the checks below take it.
+    void checkUnselectable(Page& page, int pageIndex, uint64_t selectable);
     // A direction that selects the button's own slot while another button lies that way.
-    void checkDeadKeys(Page& page, int pageIndex, const std::vector<bool>& selectable);
+    void checkDeadKeys(Page& page, int pageIndex, uint64_t selectable);
     // A page other than the start page needs a RETURN or a button that leads away from it.
-    void checkWayOut(Page& page, int pageIndex, const std::vector<bool>& selectable);
+    void checkWayOut(Page& page, int pageIndex, uint64_t selectable);
     // A text or image painted over, in full, by the image of a later slot.
     void checkCovered(Page& page, int pageIndex);
     // A text that runs into another button's area, or onto another text.

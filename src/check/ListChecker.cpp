@@ -43,15 +43,6 @@ void ListChecker::checkSelectorButton(Button& button, int pageIndex, int slot,
                                       const SkinDiagnostics::Location& where)
 {
     const WString::Array& args = button.typeArgs();
-    if (args.count() != 4) {
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE selector takes left, top, right and bottom, 4 values, not "
-                               "%d%s",
-                               args.count(),
-                               args.count() < 4 ? ": no list is shown" : ": the extra ones are ignored");
-        if (args.count() < 4)
-            return;
-    }
     const int left = toInt(args.at(0)), top = toInt(args.at(1));
     const int bottom = toInt(args.at(3));
     const int lineHeight = gFont.lineHeight();
@@ -144,7 +135,8 @@ void ListChecker::checkFilterCase(Button& button, int pageIndex, int slot, const
 
 void ListChecker::checkOptions(Button& button, int pageIndex, int slot)
 {
-    const bool selector = button.type() == "selector";
+    const ButtonType* type = button.kind();
+    const bool selector = type && type->drawing == ButtonType::LIST;
     for (const std::string& name : optionNames(button)) {
         SkinDiagnostics::Location location;
         if (!m_diagnostics.fieldLocation(m_skinFile, pageIndex, slot, "OPTIONS " + name, location))

@@ -16,7 +16,8 @@ public:
     ListChecker(const ListChecker&) = delete;
     ListChecker& operator=(const ListChecker&) = delete;
 
-    // The TYPE selector of the button in slot of page pageIndex, and its Trevandel.dat files.
+    // The TYPE selector of the button in slot of page pageIndex, which has its four values, and
+    // its Trevandel.dat files.
     void checkSelectorButton(Button& button, int pageIndex, int slot,
                              const SkinDiagnostics::Location& where);
     // Every OPTIONS statement of a button, selector or not.

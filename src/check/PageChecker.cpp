@@ -1,7 +1,9 @@
 // The statements of each page and button, read back from the launcher's pages after loading.
 #include "check/PageChecker.h"
 
+#include <cstring>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "check/ActionChecker.h"
@@ -18,7 +20,137 @@ using namespace check;
 
 namespace {
 
-const char* const DIRECTIONS[] = {"LEFT", "RIGHT", "UP", "DOWN", "ACTION"};
+// What a type's own check reads besides the values.
+struct TypeCheckContext {
+    SkinDiagnostics& diagnostics;
+    ImageChecker& images;
+    ListChecker& lists;
+    Button& button;
+    int page;
+    int slot;
+};
+
+void checkImageValues(TypeCheckContext& c, const WString::Array& args,
+                      const SkinDiagnostics::Location& where)
+{
+    const ButtonType& type = *c.button.kind();
+    if (args.count() == type.firstPicture)
+        c.diagnostics.reportAt(where.file, where.line,
+                               "TYPE image has x and y but no picture: it draws nothing; add the "
+                               "PNG after them");
+    const int x = toInt(args.at(0));
+    const int y = toInt(args.at(1));
+    for (int i = type.firstPicture; i < args.count() && i < type.maxValues; i++)
+        c.images.checkImagePath(args.at(i), where, true, x, y, true);
+    const int selected = type.firstPicture, normal = type.firstPicture + 1;
+    int selectedWidth = 0, selectedHeight = 0, normalWidth = 0, normalHeight = 0;
+    if (args.count() > normal && c.images.size(args.at(selected), true, selectedWidth, selectedHeight) &&
+        c.images.size(args.at(normal), true, normalWidth, normalHeight) &&
+        (selectedWidth != normalWidth || selectedHeight != normalHeight))
+        c.diagnostics.reportAt(where.file, where.line,
+                               "the selected picture %s is %dx%d but the normal one %s is %dx%d: "
+                               "the button changes size as the selection comes and goes; make "
+                               "both the same size (pad the smaller with transparent pixels)",
+                               c.diagnostics.displayName(args.at(selected).printable()).c_str(),
+                               selectedWidth, selectedHeight,
+                               c.diagnostics.displayName(args.at(normal).printable()).c_str(),
+                               normalWidth, normalHeight);
+}
+
+void checkTextValues(TypeCheckContext& c, const WString::Array& args,
+                     const SkinDiagnostics::Location& where)
+{
+    reportBadColour(c.diagnostics, args.at(2), where);
+    reportBadColour(c.diagnostics, args.at(3), where);
+    int undrawable = 0;
+    for (const char* p = args.at(4).printable(); *p; p++)
+        undrawable += (unsigned char)*p < ' ' || (unsigned char)*p > '~';
+    if (undrawable > 0)
+        c.diagnostics.reportAt(where.file, where.line,
+                               "text \"%s\" has %d byte%s the font cannot draw (it has printable "
+                               "ASCII only): %s left out",
+                               args.at(4).printable(), undrawable, undrawable == 1 ? "" : "s",
+                               undrawable == 1 ? "it is" : "they are");
+    const int lineHeight = gFont.lineHeight();
+    if (lineHeight <= 0)
+        return;
+    const int x = toInt(args.at(0));
+    const int y = toInt(args.at(1));
+    const int width = gFont.textWidth(ButtonType::textAtWidest(args).printable());
+    const Area placed = c.button.kind()->placed(args, 0, 0);
+    if (x < 0 || y < 0 || placed.right > Video::WIDTH || placed.bottom > Video::HEIGHT)
+        c.diagnostics.reportAt(where.file, where.line,
+                               "text \"%s\" (%dx%d pixels) at (%d,%d) reaches off the 320x240 "
+                               "screen and is cut",
+                               args.at(4).printable(), width, lineHeight, x, y);
+}
+
+void checkRectValues(TypeCheckContext& c, const WString::Array& args,
+                     const SkinDiagnostics::Location& where)
+{
+    reportBadColour(c.diagnostics, args.at(4), where);
+    const int left = toInt(args.at(0)), top = toInt(args.at(1));
+    const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
+    if (left > right || top > bottom)
+        c.diagnostics.reportAt(where.file, where.line,
+                               "rect %d,%d,%d,%d has its right or bottom edge before its left or "
+                               "top edge: it is not drawn",
+                               left, top, right, bottom);
+    else if (left < 0 || top < 0 || right >= Video::WIDTH || bottom >= Video::HEIGHT)
+        c.diagnostics.reportAt(where.file, where.line,
+                               "rect %d,%d,%d,%d reaches off the screen (0..319, 0..239): it is "
+                               "not drawn at all",
+                               left, top, right, bottom);
+}
+
+void checkSelectorValues(TypeCheckContext& c, const WString::Array&,
+                         const SkinDiagnostics::Location& where)
+{
+    c.lists.checkSelectorButton(c.button, c.page, c.slot, where);
+}
+
+// How the checker words each type of button (ButtonType::TYPES), and what it checks in the values
+// of one that has enough of them to draw.
+struct TypeWording {
+    const char* name;
+    // What its values are, as "TYPE name takes ..., not N" says.
+    const char* takes;
+    // Whether N is followed by "value" or "values".
+    bool countIsValues;
+    // What too few values do, and what too many do.
+    const char* tooFew;
+    const char* tooMany;
+    void (*check)(TypeCheckContext& c, const WString::Array& args,
+                  const SkinDiagnostics::Location& where);
+};
+
+const TypeWording TYPE_WORDINGS[] = {
+    {"image", "x, y and up to two images", true, ": it draws nothing",
+     ": the extra ones are ignored", checkImageValues},
+    {"text", "x, y, two colours and the text, 5 values", false, ": it draws nothing",
+     ": put a text holding commas in double quotes", checkTextValues},
+    {"rect", "left, top, right, bottom and a colour, 5 values", false, ": it draws nothing",
+     ": the extra ones are ignored", checkRectValues},
+    {"selector", "left, top, right and bottom, 4 values", false, ": no list is shown",
+     ": the extra ones are ignored", checkSelectorValues},
+};
+
+const TypeWording* wordingOf(const ButtonType& type)
+{
+    for (const TypeWording& wording : TYPE_WORDINGS) {
+        if (strcmp(wording.name, type.name) == 0)
+            return &wording;
+    }
+    return nullptr;
+}
+
+std::string typeNames()
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < ButtonType::COUNT; i++)
+        names.push_back(ButtonType::TYPES[i].name);
+    return choices(names);
+}
 
 } // namespace
 
@@ -95,135 +227,47 @@ void PageChecker::checkButton(Page& page, int pageIndex, int slot)
 {
     Button& button = *page.button(slot);
     SkinDiagnostics::Location location;
-    if (where(m_skinFile, pageIndex, slot, "TYPE", location)) {
-        const WString& type = button.type();
-        const WString::Array& args = button.typeArgs();
-        std::set<std::string> allowed;
-        if (type == "text")
-            allowed.insert("battery");
-        for (int i = 0; i < args.count(); i++)
-            m_actions.checkReferences(args.at(i), location, allowed);
-        if (type == "image")
-            checkImageButton(args, location);
-        else if (type == "text")
-            checkTextButton(args, location);
-        else if (type == "rect")
-            checkRectButton(args, location);
-        else if (type == "selector")
-            m_lists.checkSelectorButton(button, pageIndex, slot, location);
-        else
-            m_diagnostics.reportAt(location.file, location.line,
-                                   "unknown button type \"%s\" (image, text, rect or selector): "
-                                   "it draws nothing",
-                                   type.printable());
-    }
+    if (where(m_skinFile, pageIndex, slot, "TYPE", location))
+        checkType(button, pageIndex, slot, location);
     m_lists.checkOptions(button, pageIndex, slot);
 
-    const WString::Array* actions[] = {&button.onLeft(), &button.onRight(), &button.onUp(),
-                                       &button.onDown(), &button.onAction()};
-    for (int i = 0; i < 5; i++) {
-        if (actions[i]->count() > 0 && where(m_skinFile, pageIndex, slot, DIRECTIONS[i], location))
-            m_actions.checkAction(*actions[i], ActionContext{pageIndex, false}, location);
+    for (int which = 0; which < Button::ACTION_COUNT; which++) {
+        const WString::Array& words = button.action(which);
+        if (words.count() > 0 &&
+            where(m_skinFile, pageIndex, slot, Button::actionKey(which), location))
+            m_actions.checkAction(words, ActionContext{pageIndex, false}, location);
     }
 }
 
-void PageChecker::checkImageButton(const WString::Array& args,
-                                   const SkinDiagnostics::Location& where)
+void PageChecker::checkType(Button& button, int pageIndex, int slot,
+                            const SkinDiagnostics::Location& location)
 {
-    if (args.count() < 2 || args.count() > 4) {
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE image takes x, y and up to two images, not %d value%s%s",
-                               args.count(), args.count() == 1 ? "" : "s",
-                               args.count() < 2 ? ": it draws nothing" : ": the extra ones are ignored");
-        if (args.count() < 2)
-            return;
-    }
-    if (args.count() == 2)
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE image has x and y but no picture: it draws nothing; add the "
-                               "PNG after them");
-    const int x = toInt(args.at(0));
-    const int y = toInt(args.at(1));
-    for (int i = 2; i < args.count() && i < 4; i++)
-        m_images.checkImagePath(args.at(i), where, true, x, y, true);
-    int selectedWidth = 0, selectedHeight = 0, normalWidth = 0, normalHeight = 0;
-    if (args.count() >= 4 && m_images.size(args.at(2), true, selectedWidth, selectedHeight) &&
-        m_images.size(args.at(3), true, normalWidth, normalHeight) &&
-        (selectedWidth != normalWidth || selectedHeight != normalHeight))
-        m_diagnostics.reportAt(where.file, where.line,
-                               "the selected picture %s is %dx%d but the normal one %s is %dx%d: "
-                               "the button changes size as the selection comes and goes; make "
-                               "both the same size (pad the smaller with transparent pixels)",
-                               m_diagnostics.displayName(args.at(2).printable()).c_str(),
-                               selectedWidth, selectedHeight,
-                               m_diagnostics.displayName(args.at(3).printable()).c_str(),
-                               normalWidth, normalHeight);
-}
-
-void PageChecker::checkTextButton(const WString::Array& args, const SkinDiagnostics::Location& where)
-{
-    if (args.count() != 5) {
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE text takes x, y, two colours and the text, 5 values, not "
-                               "%d%s",
-                               args.count(),
-                               args.count() < 5 ? ": it draws nothing"
-                                                : ": put a text holding commas in double quotes");
-        if (args.count() < 5)
-            return;
-    }
-    reportBadColour(m_diagnostics, args.at(2), where);
-    reportBadColour(m_diagnostics, args.at(3), where);
-    int undrawable = 0;
-    for (const char* p = args.at(4).printable(); *p; p++)
-        undrawable += (unsigned char)*p < ' ' || (unsigned char)*p > '~';
-    if (undrawable > 0)
-        m_diagnostics.reportAt(where.file, where.line,
-                               "text \"%s\" has %d byte%s the font cannot draw (it has printable "
-                               "ASCII only): %s left out",
-                               args.at(4).printable(), undrawable, undrawable == 1 ? "" : "s",
-                               undrawable == 1 ? "it is" : "they are");
-    const int lineHeight = gFont.lineHeight();
-    if (lineHeight <= 0)
+    const WString::Array& args = button.typeArgs();
+    const ButtonType* type = button.kind();
+    std::set<std::string> allowed;
+    if (type && type->drawing == ButtonType::TEXT)
+        allowed.insert("battery");
+    for (int i = 0; i < args.count(); i++)
+        m_actions.checkReferences(args.at(i), location, allowed);
+    const TypeWording* wording = type ? wordingOf(*type) : nullptr;
+    if (!wording) {
+        m_diagnostics.reportAt(location.file, location.line,
+                               "unknown button type \"%s\" (%s): it draws nothing",
+                               button.type().printable(), typeNames().c_str());
         return;
-    const WString text = args.at(4).replace("%battery%", WIDEST_BATTERY);
-    const int x = toInt(args.at(0));
-    const int y = toInt(args.at(1));
-    const int width = gFont.textWidth(text.printable());
-    if (x < 0 || y < 0 || x + width > Video::WIDTH || y + lineHeight > Video::HEIGHT)
-        m_diagnostics.reportAt(where.file, where.line,
-                               "text \"%s\" (%dx%d pixels) at (%d,%d) reaches off the 320x240 "
-                               "screen and is cut",
-                               args.at(4).printable(), width, lineHeight, x, y);
-}
-
-void PageChecker::checkRectButton(const WString::Array& args, const SkinDiagnostics::Location& where)
-{
-    if (args.count() != 5) {
-        m_diagnostics.reportAt(where.file, where.line,
-                               "TYPE rect takes left, top, right, bottom and a colour, 5 values, "
-                               "not %d%s",
-                               args.count(),
-                               args.count() < 5 ? ": it draws nothing" : ": the extra ones are ignored");
-        if (args.count() < 5)
+    }
+    const int count = args.count();
+    if (count < type->minValues || count > type->maxValues) {
+        const char* unit = !wording->countIsValues ? "" : count == 1 ? " value" : " values";
+        m_diagnostics.reportAt(location.file, location.line, "TYPE %s takes %s, not %d%s%s",
+                               type->name, wording->takes, count, unit,
+                               count < type->minValues ? wording->tooFew : wording->tooMany);
+        if (count < type->minValues)
             return;
     }
-    reportBadColour(m_diagnostics, args.at(4), where);
-    const int left = toInt(args.at(0)), top = toInt(args.at(1));
-    const int right = toInt(args.at(2)), bottom = toInt(args.at(3));
-    if (left > right || top > bottom)
-        m_diagnostics.reportAt(where.file, where.line,
-                               "rect %d,%d,%d,%d has its right or bottom edge before its left or "
-                               "top edge: it is not drawn",
-                               left, top, right, bottom);
-    else if (left < 0 || top < 0 || right >= Video::WIDTH || bottom >= Video::HEIGHT)
-        m_diagnostics.reportAt(where.file, where.line,
-                               "rect %d,%d,%d,%d reaches off the screen (0..319, 0..239): it is "
-                               "not drawn at all",
-                               left, top, right, bottom);
+    TypeCheckContext context{m_diagnostics, m_images, m_lists, button, pageIndex, slot};
+    wording->check(context, args, location);
 }
-
-
 
 bool PageChecker::where(const std::string& file, int page, int slot, const std::string& field,
                         SkinDiagnostics::Location& location) const

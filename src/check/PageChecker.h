@@ -28,9 +28,9 @@ public:
 private:
     void checkBackground(Page& page, int pageIndex);
     void checkButton(Page& page, int pageIndex, int slot);
-    void checkImageButton(const WString::Array& args, const SkinDiagnostics::Location& where);
-    void checkTextButton(const WString::Array& args, const SkinDiagnostics::Location& where);
-    void checkRectButton(const WString::Array& args, const SkinDiagnostics::Location& where);
+    // The TYPE statement of the button in slot: the type, its count of values, and those values
+    // as the type reads them.
+    void checkType(Button& button, int pageIndex, int slot, const SkinDiagnostics::Location& location);
 
     bool where(const std::string& file, int page, int slot, const std::string& field,
                SkinDiagnostics::Location& location) const;

@@ -15,6 +15,7 @@
 #include "check/PageChecker.h"
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 #include "skin/Button.h"
 #include "skin/Page.h"
 
@@ -50,7 +51,9 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
     m_diagnostics.setBaseDirectory(WString(m_base.c_str()));
 
     Attachment attachment(&m_diagnostics);
-    gConfig.clear();
+    // Only the store: the preview runs the checker beside its own launcher, whose pages hold
+    // pictures of the image cache and whose text needs the font.
+    ProcessState::reset(ProcessState::CONFIG);
     Launcher launcher;
     launcher.setBaseDirectory(WString(m_base.c_str()));
     if (!m_configFile.empty())
@@ -98,7 +101,7 @@ std::vector<SkinChecker::Problem> SkinChecker::run()
         }
         checkReachability(launcher);
     }
-    gConfig.clear();
+    ProcessState::reset(ProcessState::CONFIG);
     return m_diagnostics.sortedProblems();
 }
 
@@ -157,11 +160,8 @@ void SkinChecker::checkReachability(Launcher& launcher)
             Button* button = page.button(slot);
             if (!button)
                 continue;
-            follow(button->onLeft());
-            follow(button->onRight());
-            follow(button->onUp());
-            follow(button->onDown());
-            follow(button->onAction());
+            for (int which = 0; which < Button::ACTION_COUNT; which++)
+                follow(button->action(which));
         }
     }
     for (int p = 0; p < Launcher::PAGE_COUNT; p++) {

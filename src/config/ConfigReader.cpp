@@ -59,7 +59,8 @@ bool ConfigReader::next(WString& key, WString::Array& values)
         // it, so that it reports the mark once rather than everything the spoilt key would cause.
         SkinObserver* observer = SkinObserver::observer();
         if (observer && m_lineCount == 1 && strncmp(begin, "\xEF\xBB\xBF", 3) == 0) {
-            observer->noteByteOrderMark(m_path.printable());
+            observer->note(SkinObserver::Fate::inFile(SkinObserver::Fate::BYTE_ORDER_MARK,
+                                                      m_path.printable(), 1));
             begin += 3;
         }
         while (begin < end && isTrimSpace(*begin))
@@ -77,7 +78,8 @@ bool ConfigReader::next(WString& key, WString::Array& values)
 void ConfigReader::reportLineTooLong() const
 {
     if (SkinObserver* observer = SkinObserver::observer())
-        observer->noteLineTooLong(m_path.printable(), m_lineCount);
+        observer->note(SkinObserver::Fate::inFile(SkinObserver::Fate::LINE_TOO_LONG,
+                                                  m_path.printable(), m_lineCount));
     else
         printf("Skipped line %d of %s: longer than %zu bytes\n", m_lineCount, m_path.printable(),
                InputFile::MAX_LINE_BYTES);
@@ -86,7 +88,8 @@ void ConfigReader::reportLineTooLong() const
 void ConfigReader::reportReadFailure() const
 {
     if (SkinObserver* observer = SkinObserver::observer())
-        observer->noteReadFailure(m_path.printable(), m_lineCount);
+        observer->note(SkinObserver::Fate::inFile(SkinObserver::Fate::READ_FAILED,
+                                                  m_path.printable(), m_lineCount));
     else
         printf("Could not read %s after line %d\n", m_path.printable(), m_lineCount);
 }

@@ -17,6 +17,8 @@ public:
     bool next(WString& key, WString::Array& values);
     // Splits one trimmed line; false when it is no statement.
     static bool parseLine(const WString& line, WString& key, WString::Array& values);
+    // A test's stand-in for the file's reads (see InputFile::setReadAt).
+    void setReadAt(InputFile::ReadAt readAt) { m_file.setReadAt(readAt); }
     // 1-based line number of the statement last delivered by next(); 0 before the first.
     int lineNumber() const { return m_lastLine; }
 

@@ -9,8 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-ssize_t (*gReadAtHook)(int fd, void* buffer, size_t count, off_t offset) = nullptr;
-
 namespace {
 
 // A descriptor for reading path when it is a regular file, else -1; info is its status.
@@ -45,8 +43,9 @@ FILE* openRegularFile(const char* path)
 }
 
 InputFile::InputFile()
-    : m_fd(-1), m_size(0), m_offset(0), m_buffer(nullptr), m_capacity(0), m_begin(0), m_end(0),
-      m_scanned(0), m_atEnd(false), m_failed(false), m_done(false), m_anyByte(false)
+    : m_fd(-1), m_readAt(nullptr), m_size(0), m_offset(0), m_buffer(nullptr), m_capacity(0),
+      m_begin(0), m_end(0), m_scanned(0), m_atEnd(false), m_failed(false), m_done(false),
+      m_anyByte(false)
 {
 }
 
@@ -165,7 +164,7 @@ bool InputFile::fill()
     char* fresh = m_buffer + m_end;
     ssize_t got;
     do {
-        got = gReadAtHook ? gReadAtHook(m_fd, fresh, wanted, m_offset)
+        got = m_readAt ? m_readAt(m_fd, fresh, wanted, m_offset)
                           : pread(m_fd, fresh, wanted, m_offset);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {

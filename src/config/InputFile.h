@@ -6,10 +6,6 @@
 
 #include <sys/types.h>
 
-// Test hook, null in the product: stands in for pread when the file is read, so a test can
-// make a read come back short or fail.
-extern ssize_t (*gReadAtHook)(int fd, void* buffer, size_t count, off_t offset);
-
 // Opens path for binary reading only when it is a regular file. A FIFO, device or directory
 // is refused (null) without blocking, so a hostile name cannot stall the launcher.
 FILE* openRegularFile(const char* path);
@@ -41,6 +37,9 @@ public:
         READ_FAILED,
     };
 
+    // Reads count bytes at offset of fd into buffer, as pread does.
+    typedef ssize_t (*ReadAt)(int fd, void* buffer, size_t count, off_t offset);
+
     InputFile();
     ~InputFile();
     InputFile(const InputFile&) = delete;
@@ -55,12 +54,16 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     // The open file, for locking; -1 when none.
     int descriptor() const { return m_fd; }
+    // What reads the file instead of pread (null: pread itself), so a test can make a read
+    // come back short or fail; kept across open and close.
+    void setReadAt(ReadAt readAt) { m_readAt = readAt; }
 
 private:
     // Reads the next block after the data held; false at the end of the content or on failure.
     bool fill();
 
     int m_fd;
+    ReadAt m_readAt;
     // The size when opened: reading stops short of it only on a failure.
     off_t m_size;
     off_t m_offset;

@@ -1,57 +1,118 @@
-// The hooks the skin and configuration readers call to tell a checker what they take or drop.
+// The hook through which the skin, Trevandel.dat, configuration and image readers tell a checker
+// what became of what they read: each fact once, as a small value that the checker words.
 #pragma once
-
-#include <string>
 
 #include "text/WString.h"
 
 class SkinObserver {
 public:
-    // Null in the launcher: every hook tests this first, so an unattached run does nothing more.
+    // What became of a statement, a line of a statement file or an image file. Only the fields
+    // its kind names are set.
+    struct Fate {
+        enum Kind {
+            // path starts with a UTF-8 byte-order mark, read past from here on.
+            BYTE_ORDER_MARK,
+            // Line line of path is too long to be held, and is skipped.
+            LINE_TOO_LONG,
+            // path could not be read after line line (0: not at all); the rest of it is missing.
+            READ_FAILED,
+
+            // The rest are of the current statement. A reference in its values is left as
+            // written: expanding it would make a value, or all the skin's references, too long.
+            EXPANSION_REFUSED,
+            // PAGE=index opens that page of the table.
+            PAGE_OPENED,
+            // PAGE=text lies outside the table: what follows is dropped until the next PAGE.
+            PAGE_OUT_OF_RANGE,
+            STARTPAGE_TAKEN,
+            // STARTPAGE=text lies outside the table and is ignored.
+            STARTPAGE_OUT_OF_RANGE,
+            VARIABLE_TAKEN,
+            // key with values goes to page index, for the page or its button.
+            TO_PAGE,
+            // The same for a PAGE, STARTPAGE or VARIABLE with a count of values none of them takes.
+            STARTUP_KEYWORD_TO_PAGE,
+            // key with values is dropped: no page is being filled.
+            DROPPED_BEFORE_PAGE,
+            // The same for a PAGE, STARTPAGE or VARIABLE with a count none of them takes.
+            STARTUP_KEYWORD_DROPPED,
+            // key (BACKGROUND or RETURN) is taken by the page being filled.
+            PAGE_STATEMENT_TAKEN,
+            // BUTTON=index opens that slot of the page.
+            BUTTON_OPENED,
+            // BUTTON=text lies outside the page's slots: what follows is dropped until the next
+            // BUTTON.
+            BUTTON_OUT_OF_RANGE,
+            // key is dropped: no slot of the page is being filled.
+            DROPPED_BEFORE_BUTTON,
+            // key with values is taken by the button in slot index (see Button::STATEMENTS).
+            BUTTON_STATEMENT_TAKEN,
+            // key, sent to the button in slot index, is no button statement.
+            NOT_A_BUTTON_STATEMENT,
+            // key with values of a Trevandel.dat is taken by the list.
+            DAT_STATEMENT_TAKEN,
+            NOT_A_DAT_STATEMENT,
+
+            // Why the image decoder refused the last file: path could not be opened as a file,
+            IMAGE_NOT_OPENED,
+            // it is no PNG file,
+            IMAGE_NOT_PNG,
+            // its header gives width x height, more than limit pixels,
+            IMAGE_TOO_LARGE,
+            // it would take bytes decoded (width x height), more than the limit left,
+            IMAGE_OVER_BUDGET,
+            // or the decoder stopped, saying text.
+            IMAGE_DECODER_ERROR,
+        };
+
+        explicit Fate(Kind kind) : kind(kind) {}
+        static Fate inFile(Kind kind, const char* path, int line)
+        {
+            Fate fate(kind);
+            fate.path = path;
+            fate.line = line;
+            return fate;
+        }
+        static Fate ofStatement(Kind kind, const WString& key, const WString::Array& values, int index)
+        {
+            Fate fate(kind);
+            fate.key = &key;
+            fate.values = &values;
+            fate.index = index;
+            return fate;
+        }
+        static Fate written(Kind kind, const WString& text)
+        {
+            Fate fate(kind);
+            fate.text = text.printable();
+            return fate;
+        }
+
+        Kind kind;
+        const char* path = nullptr;
+        int line = 0;
+        const WString* key = nullptr;
+        const WString::Array* values = nullptr;
+        // A page or slot.
+        int index = -1;
+        // A value as written, or the decoder's reason.
+        const char* text = nullptr;
+        unsigned long long width = 0;
+        unsigned long long height = 0;
+        unsigned long long bytes = 0;
+        unsigned long long limit = 0;
+    };
+
+    // Null in the launcher: every reader tests this first, so an unattached run does nothing more.
     static SkinObserver* observer() { return s_attached; }
     static void attach(SkinObserver* observer) { s_attached = observer; }
 
-    // A statement of path at line starts; it belongs to no page or slot until told otherwise.
-    virtual void beginStatement(const char* path, int line) = 0;
-    // The raw values of a skin statement, before expansion.
-    virtual void checkRawValues(const WString::Array& values) = 0;
-    virtual void setPage(int page) = 0;
-    virtual void setSlot(int slot) = 0;
-    virtual int page() const = 0;
-    virtual int slot() const = 0;
-
-    // The current statement set field of the current page and slot (a later one replaces it).
-    virtual void noteField(const std::string& field) = 0;
-    // Like noteField, but the first statement to set field keeps it.
-    virtual void noteFirstField(const std::string& field) = 0;
-
-    // A problem with the current statement.
-    void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-    // The current statement, written as statement, lies outside range and starts a stretch of
-    // dropped statements until the next one of its kind: a PAGE for scope -1, else a BUTTON of
-    // page scope. An empty statement ends the stretch.
-    virtual void noteDropCause(int scope, const std::string& statement, const char* range) = 0;
-    // Why a statement of scope is dropped: the statement that caused it and its line, or that it
-    // comes before the first PAGE or BUTTON.
-    virtual std::string dropReason(int scope) const = 0;
-    // A dropped statement: this line replaces whatever else the statement was reported for,
-    // since nothing of it reaches a page.
-    void reportDrop(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    // The statement file at path starts with a UTF-8 byte-order mark, read past from here on.
-    virtual void noteByteOrderMark(const char* path) = 0;
-    // Line line of path is too long to be held, and is skipped.
-    virtual void noteLineTooLong(const char* path, int line) = 0;
-    // path could not be read after line line (0: not at all); the rest of it is missing.
-    virtual void noteReadFailure(const char* path, int line) = 0;
-
-    // Why the image decoder refused the last file.
-    virtual void noteImageError(const std::string& reason) = 0;
+    // A statement of path at line starts; rawValues, when given, are its values before expansion.
+    virtual void beginStatement(const char* path, int line, const WString::Array* rawValues) = 0;
+    virtual void note(const Fate& fate) = 0;
 
 protected:
     ~SkinObserver() = default;
-    virtual void reportStatement(const std::string& message) = 0;
-    virtual void reportDroppedStatement(const std::string& message) = 0;
 
 private:
     static SkinObserver* s_attached;

@@ -18,23 +18,21 @@
 
 #include "config/InputFile.h"
 
-void (*gSaveStepHook)(int step) = nullptr;
-int gSaveLockWaitMs = 5000;
-
 namespace {
-// Counts the steps of one save for gSaveStepHook.
+// Counts the steps of one save for the settings' afterStep.
 class StepCounter {
 public:
-    StepCounter() : m_step(0) {}
+    explicit StepCounter(void (*afterStep)(int step)) : m_afterStep(afterStep), m_step(0) {}
     // Passes ok through so it can wrap each step's result.
     bool reached(bool ok)
     {
-        if (gSaveStepHook)
-            gSaveStepHook(++m_step);
+        if (m_afterStep)
+            m_afterStep(++m_step);
         return ok;
     }
 
 private:
+    void (*m_afterStep)(int step);
     int m_step;
 };
 } // namespace
@@ -170,10 +168,10 @@ static bool lockUntil(int fd, long long deadlineMs)
 // that waited finds the path naming another file by then and locks that one instead. flock,
 // not fcntl: an fcntl lock goes with the close of any descriptor of the file in the process
 // and does not keep two threads of one process apart.
-static bool openLocked(const char* configPath, InputFile& config, std::string& target,
-                       struct stat& held)
+static bool openLocked(const char* configPath, int lockWaitMs, InputFile& config,
+                       std::string& target, struct stat& held)
 {
-    const long long deadline = monotonicMs() + gSaveLockWaitMs;
+    const long long deadline = monotonicMs() + lockWaitMs;
     for (;;) {
         char* resolved = realpath(configPath, nullptr);
         if (!resolved)
@@ -241,7 +239,7 @@ static void removeLeftovers(const std::string& directory, const char* newPath)
 }
 
 bool saveConfigChange(const char* configPath, const char* newPath, const WString& key,
-                      const WString::Array& values)
+                      const WString::Array& values, const SaveSettings& settings)
 {
     if (!configPath || !newPath)
         return false;
@@ -255,9 +253,10 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
 
     // Held, and so locked, until the new file is in place.
     InputFile config;
+    config.setReadAt(settings.readAt);
     std::string target;
     struct stat original;
-    if (!openLocked(configPath, config, target, original))
+    if (!openLocked(configPath, settings.lockWaitMs, config, target, original))
         return false;
     const std::string directory = directoryOf(target);
     removeLeftovers(directory, newPath);
@@ -266,7 +265,7 @@ bool saveConfigChange(const char* configPath, const char* newPath, const WString
     // file system; a link to the configuration stays a link.
     std::string newFile =
         directory + "/" + nameOf(newPath) + "." + UNIQUE_PART + NEW_FILE_SUFFIX;
-    StepCounter steps;
+    StepCounter steps(settings.afterStep);
     int fd = mkostemps(&newFile[0], static_cast<int>(strlen(NEW_FILE_SUFFIX)), O_CLOEXEC);
     if (fd < 0)
         return false;

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "config/SkinObserver.h"
 #include "platform/Video.h"
@@ -113,11 +112,14 @@ bool beginConversion(void* context, int width, int height, int channels)
     const bool withAlpha = (channels == 4 || channels == 2) && c.keepAlpha;
     const unsigned long long needed = DLImage::bytesFor(width, height, c.depth, withAlpha);
     if (needed > c.maxBytes) {
-        if (SkinObserver* observer = SkinObserver::observer())
-            observer->noteImageError("needs " + std::to_string(needed) + " bytes decoded (" +
-                                        std::to_string(width) + "x" + std::to_string(height) +
-                                        "), more than the " + std::to_string(c.maxBytes) +
-                                        " left of the image budget");
+        if (SkinObserver* observer = SkinObserver::observer()) {
+            SkinObserver::Fate refused(SkinObserver::Fate::IMAGE_OVER_BUDGET);
+            refused.bytes = needed;
+            refused.width = (unsigned long long)width;
+            refused.height = (unsigned long long)height;
+            refused.limit = c.maxBytes;
+            observer->note(refused);
+        }
         return false;
     }
     const size_t count = (size_t)width * (size_t)height;

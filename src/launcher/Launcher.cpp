@@ -11,6 +11,7 @@
 
 #include "config/saveConfigChange.h"
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "launcher/QuietOutput.h"
 #include "launcher/SkinReader.h"
 #include "launcher/Version.h"
@@ -61,10 +62,7 @@ Launcher::Launcher()
 {
 }
 
-Launcher::~Launcher()
-{
-    delete[] m_pages;
-}
+Launcher::~Launcher() = default;
 
 Page& Launcher::page(int index)
 {
@@ -215,21 +213,15 @@ WString Launcher::newConfigFile() const
 void Launcher::reload()
 {
     // Pages first: their buttons point into the image cache.
-    delete[] m_pages;
-    m_pages = new Page[PAGE_COUNT];
+    m_pages.reset(new Page[PAGE_COUNT]);
     m_currentPage = 0;
-    gImageCache.clear();
-    gFont.clear();
-    gConfig.clear();
-    gBattery.reset();
-    gCpuClock = CpuClock();
-    Input::reset();
+    ProcessState::reset();
     loadConfigurationAndSkin();
 }
 
 bool Launcher::readSkin(const char* path)
 {
-    return SkinReader::read(path, m_pages, m_currentPage);
+    return SkinReader::read(path, m_pages.get(), m_currentPage);
 }
 
 bool Launcher::readFallbackSkin(const WString& failedDirectory)
@@ -354,7 +346,7 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
     if (verb == "exec") {
         runProgram(action);
         if (m_runPrograms)
-            startProgram(action, m_pages, PAGE_COUNT);
+            startProgram(action, m_pages.get(), PAGE_COUNT);
     } else if (verb == "quit") {
         return QUIT;
     } else if (verb == "config" && action.count() >= 2) {
@@ -364,7 +356,7 @@ Launcher::Step Launcher::dispatch(WString::Array& action)
         saveConfigChange(configFile().printable(), newConfigFile().printable(), key, action);
         if (m_restartInPlace) {
             if (m_quietReload) {
-                QuietOutput quiet(true);
+                QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
                 reload();
             } else {
                 reload();

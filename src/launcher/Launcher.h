@@ -1,6 +1,8 @@
 // Start-up, skin loading and the main loop, one iteration at a time.
 #pragma once
 
+#include <memory>
+
 #include "platform/ButtonMask.h"
 #include "text/WString.h"
 
@@ -111,7 +113,7 @@ private:
     WString newConfigFile() const;
     void readLaunchSetting();
 
-    Page* m_pages;
+    std::unique_ptr<Page[]> m_pages;
     WString m_baseDirectory;
     WString m_programPath;
     WString m_applicationDirectory;

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-QuietOutput::QuietOutput(bool keepErrors)
-    : m_stdout(dup(STDOUT_FILENO)), m_stderr(keepErrors ? -1 : dup(STDERR_FILENO))
+QuietOutput::QuietOutput(Streams streams)
+    : m_stdout(dup(STDOUT_FILENO)), m_stderr(streams == OUTPUT_ONLY ? -1 : dup(STDERR_FILENO))
 {
     fflush(stdout);
     fflush(stderr);

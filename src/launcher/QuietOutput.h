@@ -5,8 +5,11 @@
 // and again keeps the terminal for its own report.
 class QuietOutput {
 public:
-    // keepErrors leaves standard error alone, so sanitizer and library reports still show.
-    explicit QuietOutput(bool keepErrors = false);
+    // What goes quiet: OUTPUT_ONLY leaves standard error alone, so sanitizer and library reports
+    // still show.
+    enum Streams { OUTPUT_AND_ERRORS, OUTPUT_ONLY };
+
+    explicit QuietOutput(Streams streams = OUTPUT_AND_ERRORS);
     ~QuietOutput();
     QuietOutput(const QuietOutput&) = delete;
     QuietOutput& operator=(const QuietOutput&) = delete;

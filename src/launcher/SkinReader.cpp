@@ -1,7 +1,6 @@
 // Skin loading: expansion, the start-up keywords, and routing to the pages.
 #include "launcher/SkinReader.h"
 
-#include <string>
 #include <utility>
 
 #include "config/Config.h"
@@ -12,9 +11,32 @@
 
 namespace {
 
+typedef SkinObserver::Fate Fate;
+
+// The statements the skin reader takes itself; any other goes to the page being filled.
+const char* const PAGE_KEY = "PAGE";
+const char* const STARTPAGE_KEY = "STARTPAGE";
+const char* const VARIABLE_KEY = "VARIABLE";
+
+bool isStartUpKeyword(const WString& key)
+{
+    return key == PAGE_KEY || key == STARTPAGE_KEY || key == VARIABLE_KEY;
+}
+
 bool isPageIndex(int index)
 {
     return index >= 0 && index < Launcher::PAGE_COUNT;
+}
+
+void notePage(SkinObserver& observer, int page, const WString& written)
+{
+    if (!isPageIndex(page)) {
+        observer.note(Fate::written(Fate::PAGE_OUT_OF_RANGE, written));
+        return;
+    }
+    Fate opened(Fate::PAGE_OPENED);
+    opened.index = page;
+    observer.note(opened);
 }
 
 // Beyond the int range a number is held at the limit, so it fails every range check.
@@ -37,89 +59,43 @@ bool SkinReader::read(const char* path, Page* pages, int& startPage)
     WString key;
     WString::Array values;
     while (reader.next(key, values)) {
-        if (observer) {
-            observer->beginStatement(path, reader.lineNumber());
-            observer->checkRawValues(values);
-        }
+        if (observer)
+            observer->beginStatement(path, reader.lineNumber(), &values);
         const int refusedBefore = gConfig.refusedExpansions();
         for (int i = 0; i < values.count(); ++i)
             gConfig.expandInPlace(values.at(i));
         if (observer && gConfig.refusedExpansions() != refusedBefore)
-            observer->report("a reference is left as written: expanding it would make a value "
-                             "longer than %zu bytes, or the skin's references add more than %zu "
-                             "bytes in all",
-                             Config::MAX_EXPANDED_BYTES, Config::MAX_STORE_EXPANSION_BYTES);
-        if (observer)
-            noteStatement(*observer, key, values, parsePage);
+            observer->note(Fate(Fate::EXPANSION_REFUSED));
 
-        if (key == "PAGE" && values.count() == 1) {
+        if (key == PAGE_KEY && values.count() == 1) {
             parsePage = toInt(values.at(0));
-        } else if (key == "STARTPAGE" && values.count() == 1) {
+            if (observer)
+                notePage(*observer, parsePage, values.at(0));
+        } else if (key == STARTPAGE_KEY && values.count() == 1) {
             int start = toInt(values.at(0));
             if (isPageIndex(start))
                 startPage = start;
-        } else if (key == "VARIABLE" && values.count() > 1) {
+            if (observer)
+                observer->note(isPageIndex(start)
+                                   ? Fate(Fate::STARTPAGE_TAKEN)
+                                   : Fate::written(Fate::STARTPAGE_OUT_OF_RANGE, values.at(0)));
+        } else if (key == VARIABLE_KEY && values.count() > 1) {
+            if (observer)
+                observer->note(Fate(Fate::VARIABLE_TAKEN));
             WString name = values.takeAt(0);
             gConfig.set(name.printable(), values);
         } else if (isPageIndex(parsePage)) {
+            if (observer)
+                observer->note(Fate::ofStatement(isStartUpKeyword(key) ? Fate::STARTUP_KEYWORD_TO_PAGE
+                                                                       : Fate::TO_PAGE,
+                                                 key, values, parsePage));
             // The next statement replaces the values, so a button may take their texts.
             pages[parsePage].parseStatement(key, std::move(values));
+        } else if (observer) {
+            observer->note(Fate::ofStatement(isStartUpKeyword(key) ? Fate::STARTUP_KEYWORD_DROPPED
+                                                                   : Fate::DROPPED_BEFORE_PAGE,
+                                             key, values, parsePage));
         }
     }
     return true;
-}
-
-void SkinReader::noteStatement(SkinObserver& observer, const WString& key,
-                               const WString::Array& values, int parsePage)
-{
-    const int count = values.count();
-    if (key == "PAGE" && count == 1) {
-        const int page = toInt(values.at(0));
-        if (!isPageIndex(page)) {
-            observer.report("PAGE=%s is outside 0..127: the statements after it are dropped "
-                               "until the next PAGE",
-                               values.at(0).printable());
-            observer.noteDropCause(-1, std::string("PAGE=") + values.at(0).printable(),
-                                   "0..127");
-            return;
-        }
-        observer.noteDropCause(-1, std::string(), nullptr);
-        observer.setPage(page);
-        observer.noteFirstField("PAGE");
-        return;
-    }
-    if (key == "STARTPAGE" && count == 1) {
-        if (!isPageIndex(toInt(values.at(0))))
-            observer.report("STARTPAGE=%s is outside 0..127 and is ignored",
-                               values.at(0).printable());
-        else
-            observer.noteField("STARTPAGE");
-        return;
-    }
-    if (key == "VARIABLE" && count > 1)
-        return;
-
-    // What follows goes to the page being filled, if there is one; else it is dropped, and
-    // each dropped statement says why.
-    const bool toPage = isPageIndex(parsePage);
-    const std::string fate =
-        toPage ? "goes to the page as an ordinary statement" : "is dropped: " + observer.dropReason(-1);
-    if (key == "PAGE" || key == "STARTPAGE") {
-        const char* format = "%s with %d values is not a page number (it takes exactly 1) and %s";
-        if (toPage)
-            observer.report(format, key.printable(), count, fate.c_str());
-        else
-            observer.reportDrop(format, key.printable(), count, fate.c_str());
-    } else if (key == "VARIABLE") {
-        const char* format = "VARIABLE with %d value defines nothing (it takes a name and at "
-                             "least one value) and %s";
-        if (toPage)
-            observer.report(format, count, fate.c_str());
-        else
-            observer.reportDrop(format, count, fate.c_str());
-    } else if (!toPage) {
-        observer.reportDrop("%s %s", key.printable(), fate.c_str());
-    }
-    if (toPage)
-        observer.setPage(parsePage);
 }

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gfx/ImageCache.h"
-#include "platform/Input.h"
+#include "launcher/ProcessState.h"
 #include "platform/Platform.h"
 #include "skin/Page.h"
 
@@ -72,11 +71,11 @@ void startProgram(const WString::Array& action, Page* pages, int pageCount)
     // The program gets the memory the pictures took; the next draw loads them again.
     for (int i = 0; i < pageCount; ++i)
         pages[i].releaseImages();
-    gImageCache.clear();
+    ProcessState::reset(ProcessState::IMAGES);
     const Platform::LaunchOutcome outcome =
         Platform::current().launch(action.at(1).printable(), argv.data());
     // Whatever was held when the program started was let go while it ran.
-    Input::reset();
+    ProcessState::reset(ProcessState::CONTROLS);
     switch (outcome.kind) {
     case Platform::LaunchOutcome::NOT_RUN:
         break;

@@ -5,6 +5,8 @@ class Battery {
 public:
     // What a text shows for a machine without a battery.
     static constexpr const char* NO_BATTERY_TEXT = "--";
+    // The widest text a reading gives: the counter runs to 999, a percentage to 100.
+    static constexpr const char* WIDEST_TEXT = "999";
 
     Battery() = default;
     Battery(const Battery&) = delete;

@@ -1,35 +1,12 @@
-// One page element: its statements, navigation actions and drawing of image, text, rect or list.
+// One page element: its statements, in one table, and its navigation actions; its type draws it.
 #include "skin/Button.h"
 
 #include <utility>
 
-#include "config/SkinObserver.h"
-#include "gfx/DLImage.h"
-#include "gfx/Font.h"
-#include "gfx/ImageCache.h"
-#include "platform/Battery.h"
-#include "platform/ButtonMask.h"
-#include "platform/Video.h"
 #include "skin/FileList.h"
-#include "skin/parseColour.h"
 
 namespace {
 
-const int NAVIGATION_TARGETS = 4;
-const int IMAGE_DEPTH = 15;
-
-// Argument counts each type needs before it draws anything.
-const int IMAGE_POSITION_ARGS = 2;
-const int TEXT_ARGS = 5;
-const int RECT_ARGS = 5;
-const int SELECTOR_ARGS = 4;
-
-int intArg(const WString::Array& args, int index)
-{
-    return args.at(index).toInt();
-}
-
-// target = the action "select" slot, storage as if a two-word array were assigned.
 // target = the words select and slot, taking slot's text over when slotToTake is given.
 void setSelectAction(WString::Array& target, const WString& slot, WString* slotToTake)
 {
@@ -51,70 +28,60 @@ void setWords(WString::Array& target, const WString::Array& values, WString::Arr
         target = values;
 }
 
+// The row of STATEMENTS whose key is key, or null, tried row by row. The rows are constants, so
+// each comparison is one with a known key, as if written out by hand: every statement of a skin
+// is looked up here.
+template <size_t... Row>
+const Button::Statement* rowOf(const WString& key, std::index_sequence<Row...>)
+{
+    const Button::Statement* found = nullptr;
+    (void)((key == Button::STATEMENTS[Row].key && (found = &Button::STATEMENTS[Row])) || ...);
+    return found;
+}
+
 } // namespace
 
-Button::Button() : m_list(nullptr), m_image(nullptr), m_imageAlt(nullptr), m_prepared(0) {}
-
-Button::~Button()
+const Button::Statement* Button::statement(const WString& key)
 {
-    delete m_list;
+    return rowOf(key, std::make_index_sequence<STATEMENT_COUNT>());
 }
+
+const char* Button::actionKey(int action)
+{
+    for (const Statement& row : STATEMENTS) {
+        if (row.effect == SETS_ACTION && row.action == action)
+            return row.key;
+    }
+    return "";
+}
+
+Button::Button() : m_prepared(0) {}
+
+Button::~Button() = default;
 
 int Button::parseStatement(const WString& key, const WString::Array& values)
 {
-    const int taken = takeStatement(key, values, nullptr);
-    if (SkinObserver* observer = SkinObserver::observer())
-        noteStatement(*observer, key, values, taken);
-    return taken;
+    return takeStatement(key, values, nullptr);
 }
 
 int Button::parseStatement(const WString& key, WString::Array&& values)
 {
-    // The observer reads the values after the statement is taken, so they keep theirs.
-    SkinObserver* observer = SkinObserver::observer();
-    const int taken = takeStatement(key, values, observer ? nullptr : &values);
-    if (observer)
-        noteStatement(*observer, key, values, taken);
-    return taken;
-}
-
-void Button::noteStatement(SkinObserver& observer, const WString& key,
-                           const WString::Array& values, int taken) const
-{
-    if (!taken) {
-        observer.report("unknown keyword \"%s\" in a button (page %d, slot %d)", key.printable(),
-                           observer.page(), observer.slot());
-        return;
-    }
-    if (key == "NAVIGATION") {
-        const char* directions[NAVIGATION_TARGETS] = {"LEFT", "RIGHT", "UP", "DOWN"};
-        const char* const NAVIGATION_NAMES[NAVIGATION_TARGETS] = {"left", "right", "up", "down"};
-        // Tells a direction set here from one set by its own statement.
-        observer.noteField("NAVIGATION");
-        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++) {
-            observer.noteField(directions[i]);
-            if (values.at(i).length() == 0)
-                observer.report("NAVIGATION value %d (%s) is empty and reads as slot 0: give "
-                                "a slot, or set the other directions alone with %s=select,N",
-                                i + 1, NAVIGATION_NAMES[i], i == 0 ? "RIGHT" : "LEFT");
-        }
-        if (values.count() > NAVIGATION_TARGETS)
-            observer.report("NAVIGATION takes at most 4 slots (left, right, up, down), "
-                               "not %d: the ones after the fourth are ignored",
-                               values.count());
-    } else if (key == "OPTIONS") {
-        observer.noteField(std::string("OPTIONS ") + values.at(0).printable());
-    } else {
-        observer.noteField(key.printable());
-    }
+    return takeStatement(key, values, &values);
 }
 
 int Button::takeStatement(const WString& key, const WString::Array& values, WString::Array* takeFrom)
 {
-    if (key == "TYPE") {
-        const int count = values.count();
-        if (count < 1)
-            return 0;
+    const Statement* row = statement(key);
+    return row ? take(*row, values, takeFrom) : 0;
+}
+
+inline int Button::take(const Statement& row, const WString::Array& values, WString::Array* takeFrom)
+{
+    const int count = values.count();
+    if (count < row.minValues)
+        return 0;
+    switch (row.effect) {
+    case SETS_TYPE:
         if (takeFrom)
             m_type = std::move(takeFrom->at(0));
         else
@@ -126,47 +93,40 @@ int Button::takeStatement(const WString& key, const WString::Array& values, WStr
             else
                 m_typeArgs.at(i - 1) = values.at(i);
         }
-    } else if (key == "NAVIGATION") {
-        WString::Array* targets[NAVIGATION_TARGETS] = {&m_onLeft, &m_onRight, &m_onUp, &m_onDown};
-        for (int i = 0; i < NAVIGATION_TARGETS && i < values.count(); i++)
-            setSelectAction(*targets[i], values.at(i), takeFrom ? &takeFrom->at(i) : nullptr);
-    } else if (key == "LEFT") {
-        setWords(m_onLeft, values, takeFrom);
-    } else if (key == "RIGHT") {
-        setWords(m_onRight, values, takeFrom);
-    } else if (key == "UP") {
-        setWords(m_onUp, values, takeFrom);
-    } else if (key == "DOWN") {
-        setWords(m_onDown, values, takeFrom);
-    } else if (key == "ACTION") {
-        setWords(m_onAction, values, takeFrom);
-    } else if (key == "OPTIONS") {
-        if (values.count() < 1)
-            return 0;
+        break;
+    case SETS_SELECT_TARGETS:
+        for (int i = 0; i < SELECT_TARGETS && i < count; i++)
+            setSelectAction(m_actions[i], values.at(i), takeFrom ? &takeFrom->at(i) : nullptr);
+        break;
+    case SETS_ACTION:
+        setWords(m_actions[row.action], values, takeFrom);
+        break;
+    case SETS_OPTION: {
         WString::Array rest(values);
         rest.removeRange(0, 1);
         m_options.set(values.at(0).printable(), rest);
-    } else {
-        return 0;
+        break;
+    }
     }
     return 1;
 }
 
 void Button::handleInput(WString::Array& action, NavCode& nav, Config::InsertedMarks* inserted)
 {
-    if (m_list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
+    FileList* list = m_drawables.list.get();
+    if (list && (nav == NAV_UP || nav == NAV_DOWN || nav == NAV_ACTIVATE || nav == NAV_PAGE_UP ||
                    nav == NAV_PAGE_DOWN))
-        m_list->handleInput(action, nav, inserted);
-    const WString::Array* words = nullptr;
+        list->handleInput(action, nav, inserted);
+    int which;
     switch (nav) {
-    case NAV_LEFT: words = &m_onLeft; break;
-    case NAV_RIGHT: words = &m_onRight; break;
-    case NAV_UP: words = &m_onUp; break;
-    case NAV_DOWN: words = &m_onDown; break;
-    case NAV_ACTIVATE: words = &m_onAction; break;
+    case NAV_LEFT: which = ON_LEFT; break;
+    case NAV_RIGHT: which = ON_RIGHT; break;
+    case NAV_UP: which = ON_UP; break;
+    case NAV_DOWN: which = ON_DOWN; break;
+    case NAV_ACTIVATE: which = ON_ACTIVATE; break;
     default: return;
     }
-    action = *words;
+    action = m_actions[which];
     nav = NAV_NONE;
 }
 
@@ -174,65 +134,22 @@ void Button::prepare()
 {
     if (m_prepared)
         return;
-    const int argCount = m_typeArgs.count();
-    if (m_type == "image") {
-        if (argCount > 2)
-            m_image = gImageCache.get(m_typeArgs.at(2).printable(), IMAGE_DEPTH, true);
-        if (argCount > 3)
-            m_imageAlt = gImageCache.get(m_typeArgs.at(3).printable(), IMAGE_DEPTH, true);
-    } else if (m_type == "selector" && argCount >= SELECTOR_ARGS && !m_list) {
-        m_list = new FileList(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), intArg(m_typeArgs, 2),
-                              intArg(m_typeArgs, 3), m_options);
-    }
+    const ButtonType* type = drawnKind();
+    if (type && type->prepare)
+        type->prepare(m_typeArgs, m_options, m_drawables);
     m_prepared = 1;
 }
 
 void Button::releaseImages()
 {
-    m_image = nullptr;
-    m_imageAlt = nullptr;
+    m_drawables.picture = nullptr;
+    m_drawables.otherPicture = nullptr;
     m_prepared = 0;
 }
 
 void Button::draw(bool isSelected)
 {
     prepare();
-    const int argCount = m_typeArgs.count();
-    if (m_type == "image") {
-        if (argCount < IMAGE_POSITION_ARGS)
-            return;
-        // With two pictures the first is the selected look; a single picture shows in both states.
-        DLImage* shown = nullptr;
-        if (m_image && (isSelected || !m_imageAlt))
-            shown = m_image;
-        else if (!isSelected && m_imageAlt)
-            shown = m_imageAlt;
-        if (shown)
-            shown->blitAlpha(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1));
-    } else if (m_type == "text") {
-        if (argCount < TEXT_ARGS)
-            return;
-        gFont.setColour(parseColour(m_typeArgs.at(isSelected ? 3 : 2)));
-        char level[16];
-        Battery::format(gBattery.read(), level);
-        const WString text = m_typeArgs.at(4).replace("%battery%", level);
-        gFont.drawText(intArg(m_typeArgs, 0), intArg(m_typeArgs, 1), text.printable());
-    } else if (m_type == "rect") {
-        if (argCount < RECT_ARGS)
-            return;
-        const int left = intArg(m_typeArgs, 0), top = intArg(m_typeArgs, 1);
-        const int right = intArg(m_typeArgs, 2), bottom = intArg(m_typeArgs, 3);
-        // Rectangles are not clipped: one reaching off the screen is skipped whole.
-        if (left > right || top > bottom || left < 0 || top < 0 || right >= Video::WIDTH ||
-            bottom >= Video::HEIGHT)
-            return;
-        const uint16_t pixel = parseColour(m_typeArgs.at(4));
-        for (int y = top; y <= bottom; y++) {
-            uint16_t* row = Video::screen + y * Video::WIDTH;
-            for (int x = left; x <= right; x++)
-                row[x] = pixel;
-        }
-    } else if (m_list) {
-        m_list->draw(isSelected);
-    }
+    if (const ButtonType* type = drawnKind())
+        type->draw(m_typeArgs, m_drawables, isSelected);
 }

@@ -282,27 +282,25 @@ bool FileList::readDat(const WString& cwd, WString& directory, WString::Array& a
     WString::Array values;
     while (dat.next(key, values)) {
         if (observer)
-            observer->beginStatement(path.printable(), dat.lineNumber());
+            observer->beginStatement(path.printable(), dat.lineNumber(), nullptr);
+        bool taken = true;
         if (key == "FILTER") {
             filters = values;
         } else if (key == "DIRECTORY") {
             if (values.count() > 0)
                 directory = values.at(0).replace("%cwd%", cwd.printable());
-            if (observer && values.count() > 1)
-                observer->report("DIRECTORY takes one path, not %d values: the ones after "
-                                    "the first are ignored",
-                                    values.count());
         } else if (key == "ACTION") {
             action = values;
         } else if (key == "SPEED") {
             speed = values;
         } else {
-            if (observer)
-                observer->report("unknown keyword \"%s\" in Trevandel.dat", key.printable());
-            continue;
+            taken = false;
         }
-        if (observer)
-            observer->noteField(key.printable());
+        if (observer) {
+            typedef SkinObserver::Fate Fate;
+            const Fate::Kind kind = taken ? Fate::DAT_STATEMENT_TAKEN : Fate::NOT_A_DAT_STATEMENT;
+            observer->note(Fate::ofStatement(kind, key, values, -1));
+        }
     }
     return true;
 }

@@ -48,6 +48,13 @@ void drawGradient(uint16_t top, uint16_t bottom)
     }
 }
 
+typedef SkinObserver::Fate Fate;
+
+bool isSlot(int slot)
+{
+    return slot >= 0 && slot < Page::SLOT_COUNT;
+}
+
 WString::Array dropFirst(const WString::Array& values)
 {
     WString::Array rest(values);
@@ -69,32 +76,35 @@ bool Page::isFilled() const
     return false;
 }
 
-Page::Page()
-    : m_prepared(0), m_backgroundImage(nullptr), m_selected(0), m_parseSlot(-1)
-{
-    for (int i = 0; i < SLOT_COUNT; i++)
-        m_buttons[i] = nullptr;
-}
+Page::Page() : m_prepared(0), m_backgroundImage(nullptr), m_selected(0), m_parseSlot(-1) {}
 
-Page::~Page()
-{
-    for (int i = 0; i < SLOT_COUNT; i++)
-        delete m_buttons[i];
-}
+Page::~Page() = default;
 
 int Page::parseStatement(const WString& key, const WString::Array& values)
 {
     int taken = 0;
-    if (Button* button = routeStatement(key, values, taken))
-        return button->parseStatement(key, values);
+    Button* button = routeStatement(key, values, taken);
+    if (!button)
+        return taken;
+    taken = button->parseStatement(key, values);
+    if (SkinObserver* observer = SkinObserver::observer())
+        noteButtonStatement(*observer, key, values, taken);
     return taken;
 }
 
 int Page::parseStatement(const WString& key, WString::Array&& values)
 {
     int taken = 0;
-    if (Button* button = routeStatement(key, values, taken))
+    Button* button = routeStatement(key, values, taken);
+    if (!button)
+        return taken;
+    SkinObserver* observer = SkinObserver::observer();
+    if (!observer)
         return button->parseStatement(key, std::move(values));
+    // The observer reads the values after the button has them, so they keep their texts.
+    const WString::Array& kept = values;
+    taken = button->parseStatement(key, kept);
+    noteButtonStatement(*observer, key, kept, taken);
     return taken;
 }
 
@@ -102,63 +112,54 @@ Button* Page::routeStatement(const WString& key, const WString::Array& values, i
 {
     SkinObserver* observer = SkinObserver::observer();
     taken = 0;
+    // BUTTON first: it opens every slot, and BACKGROUND shares its first letter.
+    if (key == "BUTTON") {
+        if (values.count() < 1)
+            return nullptr;
+        m_parseSlot = values.at(0).toInt();
+        if (observer && isSlot(m_parseSlot)) {
+            Fate opened(Fate::BUTTON_OPENED);
+            opened.index = m_parseSlot;
+            observer->note(opened);
+        } else if (observer) {
+            observer->note(Fate::written(Fate::BUTTON_OUT_OF_RANGE, values.at(0)));
+        }
+        taken = 1;
+        return nullptr;
+    }
     if (key == "BACKGROUND") {
         if (values.count() < 1)
             return nullptr;
         m_backgroundType = values.at(0);
         m_backgroundArgs = dropFirst(values);
         if (observer)
-            observer->noteField("BACKGROUND");
-        taken = 1;
-        return nullptr;
-    }
-    if (key == "BUTTON") {
-        if (values.count() < 1)
-            return nullptr;
-        m_parseSlot = values.at(0).toInt();
-        if (observer)
-            noteButtonStatement(*observer, values.at(0));
+            observer->note(Fate::ofStatement(Fate::PAGE_STATEMENT_TAKEN, key, values, -1));
         taken = 1;
         return nullptr;
     }
     if (key == "RETURN") {
         m_returnAction = values;
         if (observer)
-            observer->noteField("RETURN");
+            observer->note(Fate::ofStatement(Fate::PAGE_STATEMENT_TAKEN, key, values, -1));
         taken = 1;
         return nullptr;
     }
-    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
+    if (!isSlot(m_parseSlot)) {
         if (observer)
-            reportDroppedStatement(*observer, key);
+            observer->note(Fate::ofStatement(Fate::DROPPED_BEFORE_BUTTON, key, values, -1));
         return nullptr;
     }
     if (!m_buttons[m_parseSlot])
-        m_buttons[m_parseSlot] = new Button();
-    if (observer)
-        observer->setSlot(m_parseSlot);
-    return m_buttons[m_parseSlot];
+        m_buttons[m_parseSlot].reset(new Button());
+    return m_buttons[m_parseSlot].get();
 }
 
-void Page::noteButtonStatement(SkinObserver& observer, const WString& written) const
+void Page::noteButtonStatement(SkinObserver& observer, const WString& key,
+                               const WString::Array& values, int taken) const
 {
-    if (m_parseSlot < 0 || m_parseSlot >= SLOT_COUNT) {
-        observer.report("BUTTON=%s is outside 0..63: the statements after it are dropped "
-                           "until the next BUTTON",
-                           written.printable());
-        observer.noteDropCause(observer.page(), std::string("BUTTON=") + written.printable(),
-                               "0..63");
-        return;
-    }
-    observer.noteDropCause(observer.page(), std::string(), nullptr);
-    observer.setSlot(m_parseSlot);
-    observer.noteFirstField("BUTTON");
-}
-
-void Page::reportDroppedStatement(SkinObserver& observer, const WString& key) const
-{
-    observer.reportDrop("%s is dropped: %s", key.printable(),
-                        observer.dropReason(observer.page()).c_str());
+    observer.note(Fate::ofStatement(taken ? Fate::BUTTON_STATEMENT_TAKEN
+                                          : Fate::NOT_A_BUTTON_STATEMENT,
+                                    key, values, m_parseSlot));
 }
 
 void Page::handleInput(WString::Array& action, NavCode& nav)
@@ -210,12 +211,9 @@ uint64_t Page::selectableSlots() const
     }
     follow(m_returnAction);
     while (pendingCount > 0) {
-        const Button* from = m_buttons[pending[--pendingCount]];
-        follow(from->onLeft());
-        follow(from->onRight());
-        follow(from->onUp());
-        follow(from->onDown());
-        follow(from->onAction());
+        const Button* from = m_buttons[pending[--pendingCount]].get();
+        for (int which = 0; which < Button::ACTION_COUNT; which++)
+            follow(from->action(which));
     }
     return reached;
 }
@@ -261,7 +259,7 @@ void Page::releaseImages()
 {
     m_backgroundImage = nullptr;
     m_prepared = 0;
-    for (Button* button : m_buttons)
+    for (std::unique_ptr<Button>& button : m_buttons)
         if (button)
             button->releaseImages();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "config/Config.h"
 #include "platform/ButtonMask.h"
@@ -34,7 +35,10 @@ public:
     // inserted marks text already put in from names (see Config::expandMarked); it is updated.
     void exportListVariables(WString::Array& action, Config::InsertedMarks* inserted = nullptr);
 
-    Button* button(int slot) const { return (slot >= 0 && slot < SLOT_COUNT) ? m_buttons[slot] : nullptr; }
+    Button* button(int slot) const
+    {
+        return (slot >= 0 && slot < SLOT_COUNT) ? m_buttons[slot].get() : nullptr;
+    }
     int selected() const { return m_selected; }
     // Selects the button in slot, as a select action does; an empty slot changes nothing.
     void select(int slot)
@@ -58,10 +62,11 @@ private:
     // The page's own statements; any other goes to the button of the current slot, or to null.
     Button* routeStatement(const WString& key, const WString::Array& values, int& taken);
     void drawBackground();
-    void noteButtonStatement(SkinObserver& observer, const WString& written) const;
-    void reportDroppedStatement(SkinObserver& observer, const WString& key) const;
+    // Tells the observer what the button of the current slot made of a statement.
+    void noteButtonStatement(SkinObserver& observer, const WString& key,
+                             const WString::Array& values, int taken) const;
 
-    Button* m_buttons[SLOT_COUNT];
+    std::unique_ptr<Button> m_buttons[SLOT_COUNT];
     WString m_backgroundType;
     WString::Array m_backgroundArgs;
     WString::Array m_returnAction;

@@ -10,6 +10,7 @@
 #include "check/SkinChecker.h"
 #include "check/SkinDiagnostics.h"
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "support/PngWriter.h"
 #include "support/ShippedApp.h"
 
@@ -307,8 +308,8 @@ const std::vector<std::string> BAD_SKIN_REPORT = {
 
 class SkinCheckTest : public testing::Test {
 protected:
-    void SetUp() override { gConfig.clear(); }
-    void TearDown() override { gConfig.clear(); }
+    void SetUp() override { ProcessState::reset(); }
+    void TearDown() override { ProcessState::reset(); }
 };
 
 TEST_F(SkinCheckTest, ReportsEachPlantedMistakeOnceWithItsLine)
@@ -496,6 +497,24 @@ TEST_F(SkinCheckTest, ListVariablesOfAListSlotAreFineButOnlyInLongEnoughActions)
               "ACTION=config,%0%\n");
     EXPECT_EQ("skins/s/Trevandel.skin:11: %0% is not a known variable: it stays as written\n",
               joinLines(check(app.path())));
+}
+
+TEST_F(SkinCheckTest, ASlotThatBackSelectsCanBeSelected)
+{
+    StagedApp app;
+    app.copyFont();
+    app.write("Trevandel.cfg", "SKIN=s\n");
+    // The stick cannot reach slot 3, but Back runs RETURN, which selects it.
+    app.write("skins/s/Trevandel.skin",
+              "PAGE=0\n"
+              "RETURN=select,3\n"
+              "BUTTON=0\n"
+              "TYPE=rect,0,0,10,10,FFFFFF\n"
+              "ACTION=quit\n"
+              "BUTTON=3\n"
+              "TYPE=rect,20,0,30,10,FFFFFF\n"
+              "ACTION=quit\n");
+    EXPECT_EQ("", joinLines(check(app.path())));
 }
 
 TEST_F(SkinCheckTest, EveryDroppedStatementSaysWhichLineDroppedIt)

@@ -205,9 +205,8 @@ TEST(ConfigReader, AFileThatCannotBeReadToItsEndSaysWhereItStopped)
     ASSERT_TRUE(writeFile(path, content));
     ConfigReader reader(path.c_str());
     testing::internal::CaptureStdout();
-    gReadAtHook = failAfterTheFirstBlock;
+    reader.setReadAt(failAfterTheFirstBlock);
     std::vector<std::string> statements = drain(reader);
-    gReadAtHook = nullptr;
     fflush(stdout);
     // Every whole line of the first block, and a message naming the last of them.
     const size_t lineBytes = content.find('\n') + 1;

@@ -27,12 +27,12 @@ struct Files {
     std::string config = dir.file("Trevandel.cfg");
     std::string fresh = dir.file("Trevandel.newcfg");
 
-    bool save() const
+    bool save(const SaveSettings& settings = SaveSettings()) const
     {
         WString::Array values;
         values.append(WString("dark"));
         values.append(WString("a,b"));
-        return saveConfigChange(config.c_str(), fresh.c_str(), WString("SKIN"), values);
+        return saveConfigChange(config.c_str(), fresh.c_str(), WString("SKIN"), values, settings);
     }
 };
 
@@ -145,8 +145,9 @@ TEST(SaveDurability, AProcessKilledAtAnyStepLeavesTheOldOrTheNewFileWhole)
         ASSERT_TRUE(writeFile(files.config, before));
         gStopAtStep = step;
         int status = inChild([&] {
-            gSaveStepHook = stopAtStep;
-            return files.save() ? CHILD_SAVED : CHILD_REFUSED;
+            SaveSettings settings;
+            settings.afterStep = stopAtStep;
+            return files.save(settings) ? CHILD_SAVED : CHILD_REFUSED;
         });
         ASSERT_TRUE(status == CHILD_STOPPED || status == CHILD_SAVED) << "step " << step;
         if (status == CHILD_SAVED) {
@@ -230,10 +231,9 @@ TEST(SaveDurability, ASaveGivesUpOnAnotherThatHoldsTheLockTooLong)
     int holder = open(files.config.c_str(), O_RDONLY);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(0, flock(holder, LOCK_EX));
-    const int wait = gSaveLockWaitMs;
-    gSaveLockWaitMs = 50;
-    bool saved = files.save();
-    gSaveLockWaitMs = wait;
+    SaveSettings shortWait;
+    shortWait.lockWaitMs = 50;
+    bool saved = files.save(shortWait);
     EXPECT_FALSE(saved);
     EXPECT_EQ(before, readFile(files.config));
     EXPECT_EQ(std::vector<std::string>{"Trevandel.cfg"}, namesIn(files.dir.path()));

@@ -18,9 +18,10 @@ struct SaveFiles {
     std::string config = dir.file("Trevandel.cfg");
     std::string fresh = dir.file("Trevandel.newcfg");
 
-    bool save(const char* key, const Values& values)
+    bool save(const char* key, const Values& values, const SaveSettings& settings = SaveSettings())
     {
-        return saveConfigChange(config.c_str(), fresh.c_str(), WString(key), makeArray(values));
+        return saveConfigChange(config.c_str(), fresh.c_str(), WString(key), makeArray(values),
+                                settings);
     }
 };
 
@@ -177,9 +178,9 @@ TEST(saveConfigChange, AShortOrFailedReadOfTheConfigurationChangesNothing)
         SaveFiles files;
         ASSERT_TRUE(files.dir.ok());
         ASSERT_TRUE(writeFile(files.config, before));
-        gReadAtHook = read;
-        bool saved = files.save("SKIN", {"dark"});
-        gReadAtHook = nullptr;
+        SaveSettings settings;
+        settings.readAt = read;
+        bool saved = files.save("SKIN", {"dark"}, settings);
         EXPECT_FALSE(saved);
         EXPECT_EQ(before, readFile(files.config));
         EXPECT_EQ(std::vector<std::string>{"Trevandel.cfg"}, namesIn(files.dir.path()));

@@ -163,6 +163,13 @@ class ShotCommandLine(ToolTestCase):
         self.assertEqual(verbose.stderr, "trevandel-shot: drawing skin q, the one SKIN in "
                                          "Trevandel.cfg names; --skin NAME picks another\n")
 
+    def test_an_app_folder_given_with_its_slash_is_the_same_base_directory(self):
+        base = os.path.abspath(self.app) + "/"
+        for app in (base[:-1], base):
+            result = run([self.shot_tool, "--app", app, "--verbose", "--out",
+                          os.path.join(self.tmp, "s.png")])
+            self.assertIn("Basedir is %s\n" % base, result.stdout, app)
+
     def test_skin_option_draws_that_skin_with_the_configuration(self):
         with open(os.path.join(self.app, "Trevandel.cfg")) as f:
             shipped = f.read()

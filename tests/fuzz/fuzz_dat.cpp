@@ -5,6 +5,7 @@
 
 #include "FuzzSupport.h"
 #include "config/Config.h"
+#include "launcher/ProcessState.h"
 #include "platform/Video.h"
 #include "skin/FileList.h"
 
@@ -30,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             writeFile(base + name, std::string("x"));
         prepared = true;
     }
+    // Each input starts as a fresh process would: no clock set by an earlier Trevandel.dat.
+    ProcessState::reset();
     FuzzInput input(data, size);
     writeFile(base + "games/emu/Trevandel.dat", input.piece());
     writeFile(base + "games/emu/sub/Trevandel.dat", input.piece());

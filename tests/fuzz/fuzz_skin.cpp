@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 #include "platform/ButtonMask.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 
 namespace {
 const ButtonMask kMasks[] = {0,         BTN_LEFT,  BTN_RIGHT, BTN_UP, BTN_DOWN, BTN_B,
@@ -42,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
               std::string("SKIN=fuzz\nKEYBOARD_RATE=0,500\nSPEED_MENU=200,1,2\nSPEED_LOADING=100\n"));
     writeFile(base + "skins/fuzz/Trevandel.skin", skin);
 
+    // Each input starts as a fresh process would, whatever the one before left behind.
+    ProcessState::reset();
     // The program path does not exist, so a "config" restart fails and the loop carries on.
     std::string program = base + "no-such-launcher";
     char* argv[] = {&program[0], nullptr};

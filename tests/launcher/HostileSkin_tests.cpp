@@ -563,7 +563,8 @@ TEST_F(HostileSkin, FifosInPlaceOfStatementFilesAreNotRead)
     HeldFifo skin(fifoApp.base() + "skins/concept/Trevandel.skin");
     ASSERT_TRUE(config.ok() && skin.ok());
     ASSERT_TRUE(skin.feed("PAGE=0\nBACKGROUND=color,ff0000\n"));
-    gConfig.clear();
+    // The first launcher still shows pictures of the image cache.
+    ProcessState::reset(ProcessState::CONFIG);
     Launcher second;
     std::string output = startUp(second, fifoApp);
     EXPECT_NE(std::string::npos, output.find("Could not load config in ")) << output;

@@ -16,6 +16,7 @@
 
 #include "launcher/Globals.h"
 #include "launcher/Launcher.h"
+#include "launcher/ProcessState.h"
 #include "platform/HeadlessPlatform.h"
 #include "platform/Input.h"
 
@@ -98,8 +99,8 @@ inline void release(ButtonMask controls) { testPlatform().push({InputEvent::RELE
 // The back end's own quit key (Escape on the desktop).
 inline void pressQuitKey() { testPlatform().push({InputEvent::QUIT_KEY, 0, 0}); }
 
-// Runs each test on the test platform with an empty configuration, and returns to the working
-// directory afterwards because start-up changes into the application directory.
+// Runs each test on the test platform in the state of a fresh process, and returns to the
+// working directory afterwards because start-up changes into the application directory.
 class LauncherFixture : public testing::Test {
 protected:
     void SetUp() override
@@ -108,12 +109,12 @@ protected:
         testPlatform().restarts.clear();
         drainEvents();
         ASSERT_TRUE(getcwd(m_cwd, sizeof(m_cwd)) != nullptr);
-        gConfig.clear();
+        ProcessState::reset();
     }
     void TearDown() override
     {
         Platform::install(nullptr);
-        gConfig.clear();
+        ProcessState::reset();
         if (chdir(m_cwd) != 0)
             ADD_FAILURE() << "could not return to " << m_cwd;
     }

@@ -217,7 +217,7 @@ TEST_F(LauncherTest, ASkinThatCannotBeLoadedFallsBackToTheDefaultSkin)
     const Case cases[] = {{true, "skins/concept/"}, {false, "skins/gone/"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.skindir);
-        gConfig.clear();
+        ProcessState::reset(ProcessState::CONFIG);
         AppDir app;
         app.writeConfig("SKIN=gone\n");
         if (c.defaultSkinExists)

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "launcher/Globals.h"
+#include "launcher/ProcessState.h"
 #include "launcher/QuietOutput.h"
 
 namespace {
@@ -43,7 +44,7 @@ public:
     }
     ~StoreSnapshot()
     {
-        gConfig.clear();
+        ProcessState::reset(ProcessState::CONFIG);
         for (const auto& entry : m_entries)
             gConfig.set(entry.first.printable(), entry.second);
     }
@@ -66,7 +67,7 @@ void CheckReport::update(FILE* out)
     std::vector<SkinChecker::Problem> problems;
     {
         StoreSnapshot snapshot;
-        QuietOutput quiet(true);
+        QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
         SkinChecker checker(m_appDirectory);
         checker.setConfigFile(m_configFile);
         problems = checker.run();

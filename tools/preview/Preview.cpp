@@ -53,7 +53,6 @@ long long nowMs()
 
 Preview::Preview(const Options& options)
     : m_options(options)
-    , m_report(nullptr)
     , m_overlay(false)
     , m_pinnedSkin(options.skin)
     , m_loadsReported(0)
@@ -75,7 +74,6 @@ Preview::~Preview()
 {
     m_platform.desktop().setOverlay(nullptr, nullptr);
     Platform::install(nullptr);
-    delete m_report;
 }
 
 bool Preview::pinSkin(const std::string& skin)
@@ -107,7 +105,7 @@ int Preview::run()
     char* argv[] = {&launcherPath[0], nullptr};
     int started = 0;
     {
-        QuietOutput quiet(true);
+        QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
         started = m_launcher.start(1, argv);
     }
     if (started != 0) {
@@ -118,7 +116,7 @@ int Preview::run()
     m_launcher.setProgramPath(nullptr);
     if (m_options.page >= 0)
         m_launcher.setCurrentPage(m_options.page);
-    m_report = new CheckReport(m_base, m_scratch.path().printable());
+    m_report.reset(new CheckReport(m_base, m_scratch.path().printable()));
     m_platform.desktop().setOverlay(&Preview::drawOverlay, this);
 
     for (;;) {
@@ -213,7 +211,7 @@ void Preview::drawLoadQuietly()
     // A load's first frame reads its images and sets the menu's clock, and the launcher says so
     // ("Switching CPU to ...", "Could not load image ..."): the checker's report after the load
     // tells the author what matters. The frames after it print what keys do, as the launcher's.
-    QuietOutput quiet(true);
+    QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
     m_launcher.drawFrame();
 }
 
@@ -253,7 +251,7 @@ void Preview::reloadFiles()
     m_configChanged = false;
     m_reloadedFiles = true;
     {
-        QuietOutput quiet(true);
+        QuietOutput quiet(QuietOutput::OUTPUT_ONLY);
         m_launcher.reload();
     }
     if (m_launcher.page(page).isFilled()) {

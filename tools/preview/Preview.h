@@ -1,6 +1,7 @@
 // The live preview: the launcher's own loop in its window, reloaded whenever a skin file changes.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "CheckReport.h"
@@ -54,7 +55,7 @@ private:
     PreviewPlatform m_platform;
     Launcher m_launcher;
     FileWatcher m_watcher;
-    CheckReport* m_report;
+    std::unique_ptr<CheckReport> m_report;
     bool m_overlay;
     // The skin chosen with --skin or picked in the preview; kept when Trevandel.cfg is edited.
     std::string m_pinnedSkin;

@@ -1,13 +1,15 @@
 // The overlay: outlines in window pixels and slot numbers from a tiny built-in digit font.
 #include "PreviewOverlay.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
-#include <cstdlib>
 
+#include "gfx/DLImage.h"
 #include "gfx/Font.h"
 #include "platform/Video.h"
-#include "gfx/DLImage.h"
 #include "skin/Button.h"
+#include "skin/ButtonType.h"
 #include "skin/FileList.h"
 #include "skin/Page.h"
 
@@ -23,8 +25,6 @@ const int DIGIT_HEIGHT = 5;
 const int DIGIT_PIXEL = 2;
 // A number's dark box, in window pixels.
 const int LABEL_HEIGHT = (DIGIT_HEIGHT + 1) * DIGIT_PIXEL + 1;
-// The widest %battery% text, so a caption's box covers its widest frame.
-const char* const WIDEST_BATTERY = "999";
 
 class Canvas {
 public:
@@ -87,47 +87,32 @@ private:
     DesktopPlatform::WindowPixels& m_window;
 };
 
-int intArg(const WString::Array& args, int index)
-{
-    return atoi(args.at(index).printable());
-}
-
-// The screen area a button covers as it is drawn now; false when it shows nothing to outline.
+// The screen pixels a button covers as it is drawn now, edges included; false when it shows
+// nothing to outline.
 bool areaOf(const Button& button, bool selected, int& left, int& top, int& right, int& bottom)
 {
-    const WString::Array& args = button.typeArgs();
-    const int count = args.count();
-    if (button.type() == "image" && count >= 2) {
-        const DLImage* shown = nullptr;
-        if (button.image() && (selected || !button.imageAlt()))
-            shown = button.image();
-        else if (!selected && button.imageAlt())
-            shown = button.imageAlt();
+    const ButtonType* type = button.drawnKind();
+    if (!type)
+        return false;
+    Area area{0, 0, 0, 0};
+    if (type->drawing == ButtonType::PICTURE) {
+        const DLImage* shown = button.shownImage(selected);
         if (!shown)
             return false;
-        left = intArg(args, 0);
-        top = intArg(args, 1);
-        right = left + shown->width() - 1;
-        bottom = top + shown->height() - 1;
-        return shown->width() > 0 && shown->height() > 0;
+        area = type->placed(button.typeArgs(), shown->width(), shown->height());
+    } else {
+        area = type->placed(button.typeArgs(), 0, 0);
+        // A text shows where it is even while it draws nothing, one pixel at the least.
+        if (type->drawing == ButtonType::TEXT) {
+            area.right = std::max(area.right, int(std::min<long long>(area.left + 1LL, INT_MAX)));
+            area.bottom = std::max(area.bottom, int(std::min<long long>(area.top + 1LL, INT_MAX)));
+        }
     }
-    if (button.type() == "text" && count >= 5) {
-        const WString text = args.at(4).replace("%battery%", WIDEST_BATTERY);
-        const int width = gFont.textWidth(text.printable());
-        left = intArg(args, 0);
-        top = intArg(args, 1);
-        right = left + (width > 0 ? width : 1) - 1;
-        bottom = top + (gFont.lineHeight() > 0 ? gFont.lineHeight() : 1) - 1;
-        return true;
-    }
-    if ((button.type() == "rect" && count >= 5) || (button.type() == "selector" && count >= 4)) {
-        left = intArg(args, 0);
-        top = intArg(args, 1);
-        right = intArg(args, 2);
-        bottom = intArg(args, 3);
-        return left <= right && top <= bottom;
-    }
-    return false;
+    left = area.left;
+    top = area.top;
+    right = area.right - 1;
+    bottom = area.bottom - 1;
+    return !area.isEmpty();
 }
 
 // Keeps an area's corners where the window can draw them, however far off the skin put them.
