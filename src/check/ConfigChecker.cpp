@@ -33,6 +33,32 @@ const ConfigChecker::KeyCheck ConfigChecker::KEY_CHECKS[] = {
     {Launcher::LAUNCH_SETTING, false, &ConfigChecker::checkLaunch},
 };
 
+void ConfigChecker::reportSetting(const SettingProblem& problem, int line)
+{
+    switch (problem.kind) {
+    case SettingProblem::NONE:
+        return;
+    case SettingProblem::ROTATION_NOT_0_OR_180:
+        m_diagnostics.reportAt(CONFIG_FILE, line, "%s takes 0 or 180, not \"%s\" (the handheld launcher)",
+                               HandheldSettings::SCREEN_ROTATION, problem.value.c_str());
+        return;
+    case SettingProblem::NO_SUCH_CONTROL: {
+        std::string controls;
+        for (int i = 0; i < KeyMap::CONTROL_COUNT; i++)
+            controls += std::string(" ") + KeyMap::CONTROLS[i].name;
+        m_diagnostics.reportAt(CONFIG_FILE, line, "%s names no control: the controls are%s (the handheld launcher)",
+                               problem.value.c_str(), controls.c_str());
+        return;
+    }
+    case SettingProblem::UNKNOWN_KEY:
+        m_diagnostics.reportAt(CONFIG_FILE, line,
+                               "\"%s\" is no key: give a name such as KEY_SPACE or BTN_SOUTH, or a number "
+                               "from 0 to %u (the handheld launcher)",
+                               problem.value.c_str(), KeyMap::CODE_COUNT - 1);
+        return;
+    }
+}
+
 void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
 {
     ConfigReader reader(m_configPath.c_str());
@@ -47,12 +73,11 @@ void ConfigChecker::check(const WString& skinDirectory, bool skinRead)
     WString::Array values;
     // The handheld launcher's own settings, read as it reads them.
     HandheldSettings handheld;
-    std::string problem;
+    SettingProblem problem;
     while (reader.next(key, values)) {
         last[key.printable()] = Statement{reader.lineNumber(), values};
-        if (handheld.take(key.printable(), values, &problem) && !problem.empty())
-            m_diagnostics.reportAt(CONFIG_FILE, reader.lineNumber(), "%s (the handheld launcher)",
-                                   problem.c_str());
+        if (handheld.take(key.printable(), values, &problem))
+            reportSetting(problem, reader.lineNumber());
         checkTrailingBlank(key, reader.lineNumber());
     }
 

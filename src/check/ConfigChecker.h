@@ -6,6 +6,8 @@
 #include "check/SkinDiagnostics.h"
 #include "text/WString.h"
 
+struct SettingProblem;
+
 class ConfigChecker {
 public:
     // configPath is the configuration file the launcher reads.
@@ -30,6 +32,9 @@ private:
         void (ConfigChecker::*check)(const char* key, const Statement& statement);
     };
     static const KeyCheck KEY_CHECKS[];
+
+    // What the handheld launcher would make of one of its own settings, at its line.
+    void reportSetting(const SettingProblem& problem, int line);
 
     // A key the launcher reads but for the blank after it.
     void checkTrailingBlank(const WString& key, int line);

@@ -18,10 +18,10 @@ WString::Array splitList(const char* text)
 
 } // namespace
 
-bool HandheldSettings::take(const char* key, const WString::Array& values, std::string* problem)
+bool HandheldSettings::take(const char* key, const WString::Array& values, SettingProblem* problem)
 {
     if (problem)
-        problem->clear();
+        *problem = SettingProblem();
     const char* first = values.count() > 0 ? values.at(0).printable() : "";
     if (strcmp(key, FRAMEBUFFER) == 0) {
         framebuffer = first;
@@ -33,7 +33,7 @@ bool HandheldSettings::take(const char* key, const WString::Array& values, std::
         else if (strcmp(first, "0") == 0)
             upsideDown = false;
         else if (problem)
-            *problem = std::string(SCREEN_ROTATION) + " takes 0 or 180, not \"" + first + "\"";
+            *problem = {SettingProblem::ROTATION_NOT_0_OR_180, first};
     } else if (strcmp(key, INPUT_DEVICES) == 0) {
         inputs.clear();
         for (int i = 0; i < values.count(); ++i)

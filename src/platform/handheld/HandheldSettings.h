@@ -28,6 +28,6 @@ struct HandheldSettings {
     // Reads configPath's statements (a missing file keeps the defaults), then the environment.
     void read(const char* configPath);
     // Takes one statement; false when it is none of these settings. problem, when given,
-    // receives what is wrong with one that is (empty when nothing is).
-    bool take(const char* key, const WString::Array& values, std::string* problem = nullptr);
+    // receives what is wrong with one that is (NONE when nothing is).
+    bool take(const char* key, const WString::Array& values, SettingProblem* problem = nullptr);
 };

@@ -114,7 +114,7 @@ bool KeyMap::codeOf(const char* key, unsigned& code)
     return true;
 }
 
-bool KeyMap::set(const char* setting, const WString::Array& keys, std::string* problem)
+bool KeyMap::set(const char* setting, const WString::Array& keys, SettingProblem* problem)
 {
     if (!isSetting(setting))
         return false;
@@ -124,11 +124,8 @@ bool KeyMap::set(const char* setting, const WString::Array& keys, std::string* p
         if (strcmp(c.name, name) == 0)
             control = &c;
     if (!control) {
-        if (problem) {
-            *problem = std::string(setting) + " names no control: the controls are";
-            for (const Control& c : CONTROLS)
-                *problem += std::string(" ") + c.name;
-        }
+        if (problem)
+            *problem = {SettingProblem::NO_SUCH_CONTROL, setting};
         return false;
     }
     for (unsigned code = 0; code < CODE_COUNT; ++code)
@@ -141,9 +138,7 @@ bool KeyMap::set(const char* setting, const WString::Array& keys, std::string* p
         } else if (allKnown) {
             allKnown = false;
             if (problem)
-                *problem = std::string("\"") + keys.at(i).printable() +
-                           "\" is no key: give a name such as KEY_SPACE or BTN_SOUTH, or a number "
-                           "from 0 to 767";
+                *problem = {SettingProblem::UNKNOWN_KEY, keys.at(i).printable()};
         }
     }
     return allKnown;

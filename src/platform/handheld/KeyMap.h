@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/handheld/Controls.h"
+#include "platform/handheld/SettingProblem.h"
 #include "text/WString.h"
 
 class KeyMap {
@@ -30,9 +31,9 @@ public:
     static bool isSetting(const char* setting);
     // Takes CONTROL_<NAME>=keys: exactly these codes now stand for that control, in place of
     // what they stood for before, and no other code does. Keys are names (KEY_SPACE, BTN_SOUTH)
-    // or decimal codes. Returns false, with the reason in problem (when given), for a name that
-    // is no control or a key that is not known; a bad key is skipped, the others are taken.
-    bool set(const char* setting, const WString::Array& keys, std::string* problem = nullptr);
+    // or decimal codes. Returns false, with what is wrong in problem (when given), for a name
+    // that is no control or a key that is not known; a bad key is skipped, the others are taken.
+    bool set(const char* setting, const WString::Array& keys, SettingProblem* problem = nullptr);
     // A key's code from its name or its decimal number; false when it is neither.
     static bool codeOf(const char* key, unsigned& code);
 
