@@ -1,6 +1,8 @@
 // fork, chdir and execv in the child; the parent waits with the quit signals held back.
 #include "platform/ProgramRunner.h"
 
+#include "platform/SignalBlock.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,12 +46,7 @@ Platform::LaunchOutcome ProgramRunner::run(const char* directory, char* const ar
         return {Platform::LaunchOutcome::NOT_STARTED, errno};
 
     // Held back while the program runs, and in the child until the program replaces it.
-    sigset_t quitSignals;
-    sigset_t previous;
-    sigemptyset(&quitSignals);
-    sigaddset(&quitSignals, SIGINT);
-    sigaddset(&quitSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &quitSignals, &previous);
+    const SignalBlock quitSignals;
     // Buffered lines would otherwise be written twice, once by each process.
     fflush(nullptr);
 
@@ -92,6 +89,5 @@ Platform::LaunchOutcome ProgramRunner::run(const char* directory, char* const ar
             outcome = {Platform::LaunchOutcome::EXITED, WEXITSTATUS(status)};
     }
     close(report[0]);
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return outcome;
 }

@@ -2,6 +2,8 @@
 // the other descriptor and the time limit still count.
 #include "platform/desktop/DisplayWait.h"
 
+#include "platform/SignalBlock.h"
+
 #include <SDL.h>
 #include <poll.h>
 
@@ -69,12 +71,7 @@ DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd, const sigset_t
 
     // SDL turns SIGINT and SIGTERM into a queued quit event. Held back until ppoll, one that
     // arrives after the queue was found empty still ends the wait.
-    sigset_t quitSignals;
-    sigset_t previous;
-    sigemptyset(&quitSignals);
-    sigaddset(&quitSignals, SIGINT);
-    sigaddset(&quitSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &quitSignals, &previous);
+    const SignalBlock quitSignals;
 
     Result result = PENDING;
     if (!sdlHasEvent() && !displayHasEvent()) {
@@ -86,7 +83,7 @@ DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd, const sigset_t
             descriptors[count++] = {otherFd, POLLIN, 0};
         timespec timeout = {timeoutMs / MS_PER_SECOND, (timeoutMs % MS_PER_SECOND) * NS_PER_MS};
         int ready = ppoll(descriptors, count, timeoutMs < 0 ? nullptr : &timeout,
-                          sleepMask ? sleepMask : &previous);
+                          sleepMask ? sleepMask : &quitSignals.previous());
         if (ready > 0)
             result = READY;
         else if (ready == 0)
@@ -94,6 +91,5 @@ DisplayWait::Result DisplayWait::wait(int timeoutMs, int otherFd, const sigset_t
         else
             result = errno == EINTR ? INTERRUPTED : FAILED;
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return result;
 }
