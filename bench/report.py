@@ -114,6 +114,18 @@ def rows(best, process):
     return out
 
 
+def optional_json(path, what):
+    """The figures in path, or none (said on standard error) when it is not given or unreadable."""
+    if not path:
+        return {}
+    try:
+        with open(path) as f:
+            return json.load(f)
+    except (OSError, ValueError) as error:
+        print("%s unavailable: %s" % (what, error), file=sys.stderr)
+        return {}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("bench_json")
@@ -122,21 +134,8 @@ def main():
     args = parser.parse_args()
     with open(args.bench_json) as f:
         best = best_times(json.load(f))
-    process = {}
-    if args.process_json:
-        try:
-            with open(args.process_json) as f:
-                process = json.load(f)
-        except (OSError, ValueError) as error:
-            print("process figures unavailable: %s" % error, file=sys.stderr)
-
-    counts = {}
-    if args.counts:
-        try:
-            with open(args.counts) as f:
-                counts = json.load(f)
-        except (OSError, ValueError) as error:
-            print("instruction counts unavailable: %s" % error, file=sys.stderr)
+    process = optional_json(args.process_json, "process figures")
+    counts = optional_json(args.counts, "instruction counts")
     table = counted_rows(counts) + rows(best, process)
     headers = ("Figure", "Measured", "Target", "Met")
     cells = [headers] + [(f, m, t, "info" if ok is None else "yes" if ok else "NO") for f, m, t, ok in table]

@@ -1,7 +1,5 @@
-// The headless platform's event queue and working directory.
+// The headless platform's event queue.
 #include "platform/HeadlessPlatform.h"
-
-#include <unistd.h>
 
 bool HeadlessPlatform::nextEvent(InputEvent& event)
 {
@@ -10,9 +8,4 @@ bool HeadlessPlatform::nextEvent(InputEvent& event)
     event = m_events.front();
     m_events.pop_front();
     return true;
-}
-
-bool HeadlessPlatform::enterDirectory(const char* path)
-{
-    return chdir(path) == 0;
 }

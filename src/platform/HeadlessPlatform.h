@@ -18,7 +18,6 @@ public:
     void rest(int) override {}
     LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::NOT_RUN, 0}; }
     void restart(const char*) override {}
-    bool enterDirectory(const char* path) override;
     void setCpuClock(int, int, int) override {}
     int batteryPercent() override { return NO_READING; }
 

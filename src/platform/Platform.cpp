@@ -1,6 +1,8 @@
 // The process's platform: the installed one, or a headless one until a back end is installed.
 #include "platform/Platform.h"
 
+#include <unistd.h>
+
 #include "platform/HeadlessPlatform.h"
 
 namespace {
@@ -11,6 +13,11 @@ Platform::~Platform()
 {
     if (gInstalled == this)
         gInstalled = nullptr;
+}
+
+bool Platform::enterDirectory(const char* path)
+{
+    return chdir(path) == 0;
 }
 
 Platform& Platform::current()

@@ -62,7 +62,8 @@ public:
     virtual void restart(const char* path) = 0;
     // The working directory for everything a skin names with a relative path; false when it
     // cannot be entered (relative paths then keep the starting directory).
-    virtual bool enterDirectory(const char* path) = 0;
+    // A change of the working directory is the same on every POSIX machine.
+    virtual bool enterDirectory(const char* path);
 
     // Power. Called once per real change of the requested clock.
     virtual void setCpuClock(int mhz, int pll, int prescaler) = 0;

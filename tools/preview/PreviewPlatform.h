@@ -27,7 +27,6 @@ public:
     // The preview never starts a program.
     LaunchOutcome launch(const char*, char* const[]) override { return {LaunchOutcome::NOT_RUN, 0}; }
     void restart(const char*) override {}
-    bool enterDirectory(const char* path) override { return m_desktop.enterDirectory(path); }
     void setCpuClock(int mhz, int pll, int prescaler) override { m_desktop.setCpuClock(mhz, pll, prescaler); }
     int batteryPercent() override { return m_desktop.batteryPercent(); }
 

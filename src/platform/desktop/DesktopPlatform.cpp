@@ -225,11 +225,6 @@ void DesktopPlatform::restart(const char* path)
     execl(path, path, static_cast<char*>(nullptr));
 }
 
-bool DesktopPlatform::enterDirectory(const char* path)
-{
-    return chdir(path) == 0;
-}
-
 void DesktopPlatform::setOverlay(Overlay overlay, void* context)
 {
     m_overlay = overlay;

@@ -49,7 +49,6 @@ public:
     // The window is closed while the program runs and opened again after it.
     LaunchOutcome launch(const char* directory, char* const argv[]) override;
     void restart(const char* path) override;
-    bool enterDirectory(const char* path) override;
     // The desktop's clock is not the launcher's to set.
     void setCpuClock(int, int, int) override {}
     // No battery reading: the counter stands in.

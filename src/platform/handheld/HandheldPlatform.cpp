@@ -145,8 +145,3 @@ void HandheldPlatform::restart(const char* path)
     if (!openScreen())
         exit(1);
 }
-
-bool HandheldPlatform::enterDirectory(const char* path)
-{
-    return chdir(path) == 0;
-}

@@ -26,7 +26,6 @@ public:
     // The screen and the devices are let go while the program runs and taken back after it.
     LaunchOutcome launch(const char* directory, char* const argv[]) override;
     void restart(const char* path) override;
-    bool enterDirectory(const char* path) override;
     void setCpuClock(int mhz, int, int) override { m_clock.set(mhz); }
     int batteryPercent() override { return m_battery.percent(); }
 
